@@ -1,0 +1,69 @@
+# Sourced by scripts/test and scripts/run: a private X display and Wine prefix for
+# one build tree. Every background process is detached from the caller's
+# descriptors, so that CTest (or a pipe reading our output) never waits for them.
+
+wine_session_prefix() {
+    export WINEPREFIX="$1/wineprefix"
+    export WINEARCH=win32
+    export WINEDEBUG=${WINEDEBUG:--all}
+    # No Mono/Gecko prompts, and no menu entries for every shortcut saved.
+    export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+}
+
+# Starts Xvfb on a display it picks itself and waits until it answers.
+wine_session_start_display() {
+    local fdfile
+    fdfile=$(mktemp)
+    setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
+        3>"$fdfile" </dev/null >/dev/null 2>&1 &
+    WINE_SESSION_XVFB=$!
+    for _ in $(seq 100); do
+        [ -s "$fdfile" ] && break
+        sleep 0.1
+    done
+    DISPLAY=":$(tr -d '\n' <"$fdfile")"
+    rm -f "$fdfile"
+    export DISPLAY
+}
+
+# Creates the prefix once: virtual desktop (no window manager waits) and a Japanese
+# font for the captions' face name.
+wine_session_make_prefix() {
+    local marker="$WINEPREFIX/.tarnwick-ready"
+    [ -f "$marker" ] && return 0
+    rm -rf "$WINEPREFIX"
+    wineboot -i </dev/null >/dev/null 2>&1
+    local reg
+    reg=$(mktemp --suffix=.reg)
+    printf '%s\r\n' \
+        'Windows Registry Editor Version 5.00' '' \
+        '[HKEY_CURRENT_USER\Software\Wine\Explorer]' '"Desktop"="Default"' '' \
+        '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]' '"Default"="1280x1024"' '' \
+        '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
+        '"ＭＳ Ｐゴシック"="Noto Sans CJK JP"' '"ＭＳ ゴシック"="Noto Sans CJK JP"' '' |
+        iconv -f UTF-8 -t UTF-16 >"$reg"
+    wine regedit /S "$(winepath -w "$reg")" </dev/null >/dev/null 2>&1
+    rm -f "$reg"
+    wineserver -w
+    touch "$marker"
+}
+
+wine_session_start() {
+    local build=$1
+    wine_session_prefix "$build"
+    wine_session_start_display
+    wine_session_make_prefix
+    setsid wineserver -p </dev/null >/dev/null 2>&1 3>&- 4>&- 5>&- || true
+    setsid wine "$build/tests/tarnwick_keeper.exe" </dev/null >/dev/null 2>&1 3>&- 4>&- 5>&- &
+    WINE_SESSION_KEEPER=$!
+    sleep 1
+}
+
+wine_session_stop() {
+    [ -n "${WINE_SESSION_KEEPER:-}" ] && kill "$WINE_SESSION_KEEPER" 2>/dev/null
+    wineserver -k 2>/dev/null || true
+    [ -n "${WINE_SESSION_XVFB:-}" ] && kill "$WINE_SESSION_XVFB" 2>/dev/null
+    WINE_SESSION_KEEPER=
+    WINE_SESSION_XVFB=
+    return 0
+}

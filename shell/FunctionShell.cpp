@@ -1,0 +1,171 @@
+#include "shell/FunctionShell.h"
+#include "shell/Shell32Ordinal.h"
+
+#include <shlobj.h>
+
+#include <vector>
+
+namespace FunctionShell {
+
+using FunctionObject::AddressArgument;
+using FunctionObject::CallInterface;
+using FunctionObject::ComReference;
+using FunctionObject::NumberArgument;
+using FunctionObject::ObjectDuplicate;
+
+namespace {
+
+// Slots of IShellFolder, as byte offsets into the method table.
+constexpr std::int32_t ParseDisplayNameOffset = 3 * 4;
+constexpr std::int32_t GetDisplayNameOfOffset = 11 * 4;
+
+constexpr std::size_t PathBufferSize = 1024;
+
+using ItemIDListFunction1 = LPITEMIDLIST(WINAPI*)(LPCITEMIDLIST);
+using ItemIDListFunction2 = LPITEMIDLIST(WINAPI*)(LPCITEMIDLIST, LPCITEMIDLIST);
+
+auto AsList(PointerValue list) {
+    return reinterpret_cast<LPCITEMIDLIST>(list);
+}
+
+// A folder reference for one call: the caller's own (duplicated) or the desktop.
+ComReference FolderForCall(PointerValue parentFolder) {
+    return ComReference(parentFolder != 0 ? ObjectDuplicate(parentFolder) : GetDesktopFolder());
+}
+
+std::wstring FromAnsi(const char* text, int length) {
+    if (length <= 0)
+        return {};
+    const int wide = MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
+    std::wstring result(static_cast<std::size_t>(wide), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text, length, result.data(), wide);
+    return result;
+}
+
+std::wstring CutAtNul(std::wstring text) {
+    if (const auto nul = text.find(L'\0'); nul != std::wstring::npos)
+        text.resize(nul);
+    return text;
+}
+
+} // namespace
+
+PointerValue GetDesktopFolder() {
+    IShellFolder* desktop = nullptr;
+    SHGetDesktopFolder(&desktop);
+    return reinterpret_cast<PointerValue>(desktop);
+}
+
+void FreeItemIDList(PointerValue& List) {
+    if (List == 0)
+        return;
+    CoTaskMemFree(reinterpret_cast<void*>(List));
+    List = 0;
+}
+
+PointerValue CloneItemIDList(PointerValue List) {
+    if (List == 0)
+        return 0;
+    const auto clone = Shell32Ordinal<ItemIDListFunction1>(18);
+    return clone ? reinterpret_cast<PointerValue>(clone(AsList(List))) : 0;
+}
+
+PointerValue CombineItemIDList(PointerValue First, PointerValue Second) {
+    if (First == 0)
+        return CloneItemIDList(Second);
+    if (Second == 0)
+        return CloneItemIDList(First);
+    const auto combine = Shell32Ordinal<ItemIDListFunction2>(25);
+    return combine ? reinterpret_cast<PointerValue>(combine(AsList(First), AsList(Second))) : 0;
+}
+
+std::wstring PathFromItemIDList(PointerValue List) {
+    if (List == 0)
+        return {};
+    std::vector<std::byte> buffer(PathBufferSize);
+    if (!SHGetPathFromIDListA(AsList(List), reinterpret_cast<char*>(buffer.data())))
+        return {};
+    return StringFromBuffer(buffer, false);
+}
+
+std::wstring NameFromItemIDList(PointerValue List, PointerValue ParentFolder) {
+    const ComReference folder = FolderForCall(ParentFolder);
+    STRRET answer;
+    ZeroMemory(&answer, sizeof answer);
+    VARIANT arguments[] = {AddressArgument(List), NumberArgument(SHGDN_FORPARSING),
+                           AddressArgument(&answer)};
+    if (CallInterface(folder.Variable(), GetDisplayNameOfOffset, 3, arguments) != S_OK)
+        return {};
+
+    switch (answer.uType) {
+    case STRRET_WSTR: {
+        std::wstring name = StringFromPointer(reinterpret_cast<PointerValue>(answer.pOleStr), true);
+        CoTaskMemFree(answer.pOleStr);
+        return name;
+    }
+    case STRRET_OFFSET:
+        return StringFromPointer(List + answer.uOffset, false);
+    case STRRET_CSTR:
+        return StringFromBuffer(std::as_bytes(std::span(answer.cStr)), false);
+    default:
+        return {};
+    }
+}
+
+PointerValue ItemIDListFromName(std::wstring_view Name, PointerValue ParentFolder) {
+    if (Name.empty())
+        return 0;
+    const ComReference folder = FolderForCall(ParentFolder);
+    const std::wstring terminated(Name);
+    ULONG parsedCount = 0;
+    PointerValue list = 0;
+    VARIANT arguments[] = {NumberArgument(0),
+                           NumberArgument(0),
+                           AddressArgument(terminated.c_str()),
+                           AddressArgument(&parsedCount),
+                           AddressArgument(&list),
+                           NumberArgument(0)};
+    CallInterface(folder.Variable(), ParseDisplayNameOffset, 6, arguments);
+    return list;
+}
+
+PointerValue SpecialFolderItemIDList(std::int32_t SpecialFolder) {
+    LPITEMIDLIST list = nullptr;
+    SHGetSpecialFolderLocation(nullptr, SpecialFolder, &list);
+    return reinterpret_cast<PointerValue>(list);
+}
+
+std::wstring StringFromBuffer(std::span<const std::byte> Buffer, bool Utf16) {
+    if (Utf16) {
+        std::wstring text(Buffer.size() / 2, L'\0');
+        CopyMemory(text.data(), Buffer.data(), text.size() * 2);
+        return CutAtNul(std::move(text));
+    }
+    return CutAtNul(
+        FromAnsi(reinterpret_cast<const char*>(Buffer.data()), static_cast<int>(Buffer.size())));
+}
+
+std::wstring StringFromPointer(PointerValue Address, bool Utf16) {
+    if (Address == 0)
+        return {};
+    if (Utf16) {
+        const auto text = reinterpret_cast<const wchar_t*>(Address);
+        const int length = lstrlenW(text);
+        return length > 0 ? std::wstring(text, static_cast<std::size_t>(length)) : std::wstring();
+    }
+    const auto text = reinterpret_cast<const char*>(Address);
+    return FromAnsi(text, lstrlenA(text));
+}
+
+std::string AnsiFromString(std::wstring_view Text) {
+    if (Text.empty())
+        return {};
+    const int length = static_cast<int>(Text.size());
+    const int bytes =
+        WideCharToMultiByte(CP_ACP, 0, Text.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string result(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_ACP, 0, Text.data(), length, result.data(), bytes, nullptr, nullptr);
+    return result;
+}
+
+} // namespace FunctionShell

@@ -1,0 +1,63 @@
+// One shortcut file (.lnk, .pif, .url) over the shell's shortcut object, reached
+// through IShellLinkA and IPersistFile by method-table slot only.
+#pragma once
+
+#include "com/FunctionObject.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+class ShellLinkFile {
+public:
+    using PointerValue = FunctionObject::PointerValue;
+
+    ShellLinkFile();
+    ~ShellLinkFile();
+    ShellLinkFile(const ShellLinkFile&) = delete;
+    ShellLinkFile& operator=(const ShellLinkFile&) = delete;
+
+    std::wstring FileName() const;
+    bool FileLoad(std::wstring_view FileNameToLoad);
+    bool FileSave(std::wstring_view FileNameToSave);
+    bool FileIsDirty() const;
+
+    std::wstring LinkPath() const;
+    void LinkPath(std::wstring_view NewLink);
+    // Read: a new item ID list owned by the caller (0 when there is none).
+    // Write: the shell object keeps its own copy; NewTo stays the caller's.
+    PointerValue LinkTo() const;
+    void LinkTo(PointerValue NewTo);
+    std::wstring LinkToName() const;
+    void LinkToName(std::wstring_view NewName);
+    std::wstring LinkArgument() const;
+    void LinkArgument(std::wstring_view NewArgument);
+    std::wstring LinkDirectory() const;
+    void LinkDirectory(std::wstring_view NewDirectory);
+    std::wstring LinkDescription() const;
+    void LinkDescription(std::wstring_view NewDescription);
+    std::int16_t LinkHotKey() const;
+    void LinkHotKey(std::int16_t NewKey);
+    std::int16_t LinkShowCommand() const;
+    void LinkShowCommand(std::int16_t NewCommand);
+    std::wstring IconPath() const;
+    void IconPath(std::wstring_view NewPath);
+    std::int32_t IconIndex() const;
+    void IconIndex(std::int32_t NewIndex);
+
+private:
+    void IconLocationRead(std::wstring& path, std::int32_t& index) const;
+    void IconLocationWrite(std::wstring_view path, std::int32_t index);
+
+    std::wstring CurrentFile;
+    std::wstring IconPathCache;
+    std::int32_t IconIndexCache = 0;
+    PointerValue ShellLinkObject = 0;
+    PointerValue PersistFileObject = 0;
+    GUID ClsidShellLink{};
+    GUID ClsidInternetShortcut{};
+    GUID IidShellLinkA{};
+    GUID IidPersistFile{};
+};

@@ -1,0 +1,92 @@
+#include "tests/support/TestSupport.h"
+
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <fstream>
+
+namespace TestSupport {
+
+TempDirectory::TempDirectory() {
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temp);
+    for (unsigned attempt = GetTickCount();; ++attempt) {
+        std::filesystem::path candidate =
+            std::filesystem::path(temp) /
+            (L"trwk" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(attempt));
+        if (CreateDirectoryW(candidate.c_str(), nullptr)) {
+            path_ = candidate;
+            return;
+        }
+    }
+}
+
+TempDirectory::~TempDirectory() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::wstring TempDirectory::operator/(std::wstring_view child) const {
+    return (path_ / child).wstring();
+}
+
+bool AnsiCodePageIs932() {
+    return GetACP() == 932;
+}
+
+std::wstring WriteFile(const std::wstring& path, std::string_view bytes) {
+    std::ofstream out(std::filesystem::path(path), std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return path;
+}
+
+bool WriteShortcut(const std::wstring& path, const ShortcutFields& fields) {
+    IShellLinkW* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                reinterpret_cast<void**>(&link))))
+        return false;
+    if (!fields.target.empty())
+        link->SetPath(fields.target.c_str());
+    if (!fields.arguments.empty())
+        link->SetArguments(fields.arguments.c_str());
+    if (!fields.directory.empty())
+        link->SetWorkingDirectory(fields.directory.c_str());
+    if (!fields.description.empty())
+        link->SetDescription(fields.description.c_str());
+    if (!fields.iconPath.empty())
+        link->SetIconLocation(fields.iconPath.c_str(), fields.iconIndex);
+
+    IPersistFile* file = nullptr;
+    HRESULT saved = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+    if (SUCCEEDED(saved)) {
+        saved = file->Save(path.c_str(), TRUE);
+        file->Release();
+    }
+    link->Release();
+    return saved == S_OK;
+}
+
+HRESULT CountingObject::QueryInterface(REFIID riid, void** object) {
+    if (!object)
+        return E_POINTER;
+    if (IsEqualIID(riid, IID_IUnknown)) {
+        *object = static_cast<IUnknown*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+ULONG CountingObject::AddRef() {
+    ++addRefCalls_;
+    return static_cast<ULONG>(++references_);
+}
+
+ULONG CountingObject::Release() {
+    ++releaseCalls_;
+    // Lives on the test's stack: never deletes itself.
+    return static_cast<ULONG>(--references_);
+}
+
+} // namespace TestSupport

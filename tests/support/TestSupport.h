@@ -1,0 +1,67 @@
+// Helpers shared by the tests: temporary folders, code page checks, shortcuts
+// written through the SDK's declared interfaces (an oracle independent of the
+// slot calls under test) and a COM object that counts its references.
+#pragma once
+
+#include <windows.h>
+#include <unknwn.h>
+
+#include <atomic>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace TestSupport {
+
+// A fresh folder under the temporary directory, removed with its content.
+class TempDirectory {
+public:
+    TempDirectory();
+    TempDirectory(const TempDirectory&) = delete;
+    TempDirectory& operator=(const TempDirectory&) = delete;
+    ~TempDirectory();
+
+    const std::filesystem::path& Path() const { return path_; }
+    // Path of a child, as a Windows path string.
+    std::wstring operator/(std::wstring_view child) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+bool AnsiCodePageIs932();
+
+// Writes a file with the given bytes; returns its path.
+std::wstring WriteFile(const std::wstring& path, std::string_view bytes);
+
+struct ShortcutFields {
+    std::wstring target; // path of the target (SetPath)
+    std::wstring arguments;
+    std::wstring directory;
+    std::wstring description;
+    std::wstring iconPath;
+    int iconIndex = 0;
+};
+
+// Saves a shortcut through IShellLinkW / IPersistFile; returns false on failure.
+bool WriteShortcut(const std::wstring& path, const ShortcutFields& fields);
+
+// A minimal COM object that counts AddRef and Release calls. It answers only
+// IUnknown; its reference count starts at 1 (the creator's reference).
+class CountingObject : public IUnknown {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+
+    long references() const { return references_; }
+    long addRefCalls() const { return addRefCalls_; }
+    long releaseCalls() const { return releaseCalls_; }
+
+private:
+    std::atomic<long> references_{1};
+    std::atomic<long> addRefCalls_{0};
+    std::atomic<long> releaseCalls_{0};
+};
+
+} // namespace TestSupport
