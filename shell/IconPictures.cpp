@@ -1,0 +1,142 @@
+#include "shell/IconPictures.h"
+#include "shell/FunctionShell.h"
+#include "shell/PlatformBinding.h"
+
+#include <ole2.h>
+#include <olectl.h>
+#include <shellapi.h>
+
+namespace FunctionShell {
+
+namespace {
+
+// ExtractIconA answers 1, not an icon, for a file that is no executable, library or
+// icon file, and 0 when the file has no icon at that index.
+constexpr UINT_PTR NotAnIconFile = 1;
+
+// The picture interfaces, here so that the program needs no uuid library for them.
+constexpr GUID PictureDispInterface = {
+    0x7BF80981, 0xBF32, 0x101A, {0x8B, 0xBB, 0x00, 0xAA, 0x00, 0x30, 0x0C, 0xAB}};
+constexpr GUID PictureInterface = {
+    0x7BF80980, 0xBF32, 0x101A, {0x8B, 0xBB, 0x00, 0xAA, 0x00, 0x30, 0x0C, 0xAB}};
+
+bool queriedWindowsNT = false;
+bool windowsNT = false;
+
+bool StartsWithName(std::wstring_view fileName) {
+    return !fileName.empty() && fileName.front() != L'\0';
+}
+
+HICON ExtractIconFrom(std::wstring_view fileName, UINT index) {
+    const std::string ansi = AnsiFromString(fileName);
+    return Binding::ExtractIconCall()(nullptr, ansi.c_str(), index);
+}
+
+} // namespace
+
+namespace Binding {
+
+ExtractIconFunction& ExtractIconCall() {
+    static ExtractIconFunction call = ExtractIconA;
+    return call;
+}
+
+CreatePictureFunction& CreatePictureCall() {
+    static CreatePictureFunction call = OleCreatePictureIndirect;
+    return call;
+}
+
+VersionQueryFunction& VersionQueryCall() {
+    static VersionQueryFunction call = GetVersionExA;
+    return call;
+}
+
+void ForgetWindowsNT() {
+    queriedWindowsNT = false;
+    windowsNT = false;
+}
+
+} // namespace Binding
+
+std::int32_t IconCountInFile(std::wstring_view FileName) {
+    if (!StartsWithName(FileName))
+        return 0;
+    // Index -1 asks for the number of icons, which comes back in the handle's place.
+    const HICON count = ExtractIconFrom(FileName, static_cast<UINT>(-1));
+    return static_cast<std::int32_t>(reinterpret_cast<UINT_PTR>(count));
+}
+
+Picture IconPictureFromFile(std::wstring_view FileName, std::int32_t IconIndex) {
+    if (!StartsWithName(FileName) || IconIndex < 0)
+        return {};
+    const HICON icon = ExtractIconFrom(FileName, static_cast<UINT>(IconIndex));
+    if (reinterpret_cast<UINT_PTR>(icon) <= NotAnIconFile)
+        return {};
+    return PictureFromIcon(icon);
+}
+
+Picture IconPictureFromItemIDList(PointerValue List) {
+    if (List == 0)
+        return {};
+    SHFILEINFOA info;
+    ZeroMemory(&info, sizeof info);
+    static_assert(sizeof info == 352);
+    // SHGFI_PIDL: the list goes in place of the path.
+    if (!SHGetFileInfoA(reinterpret_cast<LPCSTR>(List), 0, &info, sizeof info,
+                        SHGFI_ICON | SHGFI_PIDL))
+        return {};
+    return PictureFromIcon(info.hIcon);
+}
+
+Picture PictureFromIcon(HICON Icon) {
+    if (!Icon)
+        return {};
+    PICTDESC description;
+    ZeroMemory(&description, sizeof description);
+    static_assert(sizeof description == 20);
+    description.cbSizeofstruct = sizeof description;
+    description.picType = PICTYPE_ICON;
+    description.icon.hicon = Icon;
+
+    void* created = nullptr;
+    const HRESULT result =
+        Binding::CreatePictureCall()(&description, PictureDispInterface, TRUE, &created);
+    if (result == S_OK && created)
+        return Picture(reinterpret_cast<PointerValue>(created));
+    // The icon was never taken over, so it is still ours to destroy.
+    if (created)
+        static_cast<IUnknown*>(created)->Release();
+    DestroyIcon(Icon);
+    return {};
+}
+
+bool IsWindowsNT() {
+    if (queriedWindowsNT)
+        return windowsNT;
+    OSVERSIONINFOA version;
+    ZeroMemory(&version, sizeof version);
+    static_assert(sizeof version == 148);
+    version.dwOSVersionInfoSize = sizeof version;
+    // A failed query leaves the record zero (so not NT) and is asked again next time.
+    queriedWindowsNT = Binding::VersionQueryCall()(&version) != FALSE;
+    windowsNT = version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+    return windowsNT;
+}
+
+HICON IconOfPicture(const Picture& picture) {
+    if (!picture)
+        return nullptr;
+    IPicture* shown = nullptr;
+    if (FAILED(reinterpret_cast<IUnknown*>(picture.Get())
+                   ->QueryInterface(PictureInterface, reinterpret_cast<void**>(&shown))) ||
+        !shown)
+        return nullptr;
+    SHORT type = PICTYPE_NONE;
+    OLE_HANDLE handle = 0;
+    const bool isIcon = SUCCEEDED(shown->get_Type(&type)) && type == PICTYPE_ICON &&
+                        SUCCEEDED(shown->get_Handle(&handle));
+    shown->Release();
+    return isIcon ? reinterpret_cast<HICON>(static_cast<UINT_PTR>(handle)) : nullptr;
+}
+
+} // namespace FunctionShell

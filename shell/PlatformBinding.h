@@ -1,0 +1,43 @@
+// Platform calls of the icon and drag-data operations, each made through a binding
+// that starts as the platform's own function. A test swaps one binding for the length
+// of a scope to observe the call or make it fail; nothing else touches them.
+#pragma once
+
+#include <windows.h>
+#include <ole2.h>
+#include <olectl.h>
+
+#include <utility>
+
+namespace FunctionShell::Binding {
+
+using ExtractIconFunction = HICON(WINAPI*)(HINSTANCE, LPCSTR, UINT);
+using CreatePictureFunction = HRESULT(WINAPI*)(LPPICTDESC, REFIID, BOOL, LPVOID*);
+using VersionQueryFunction = BOOL(WINAPI*)(LPOSVERSIONINFOA);
+using RegisterFormatFunction = UINT(WINAPI*)(LPCSTR);
+
+ExtractIconFunction& ExtractIconCall();
+CreatePictureFunction& CreatePictureCall();
+VersionQueryFunction& VersionQueryCall();
+RegisterFormatFunction& RegisterFormatCall();
+
+// IsWindowsNT and ShellIDListFormat remember their answers for the process. A test
+// that swaps their platform call forgets the answer before and after the swap, so
+// that the swapped call is really asked and a made-up answer never outlives it.
+void ForgetWindowsNT();
+void ForgetShellIDListFormat();
+
+template <typename Function> class ScopedBinding {
+public:
+    ScopedBinding(Function& binding, Function replacement)
+        : binding_(binding), saved_(std::exchange(binding, replacement)) {}
+    ScopedBinding(const ScopedBinding&) = delete;
+    ScopedBinding& operator=(const ScopedBinding&) = delete;
+    ~ScopedBinding() { binding_ = saved_; }
+
+private:
+    Function& binding_;
+    Function saved_;
+};
+
+} // namespace FunctionShell::Binding
