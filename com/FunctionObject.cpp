@@ -9,6 +9,8 @@ namespace {
 
 HRESULT lastHResult = 0;
 
+CreateInstanceFunction createInstance = &CoCreateInstance;
+
 // Slots of IUnknown, as byte offsets into the method table.
 constexpr std::int32_t QueryInterfaceOffset = 0 * 4;
 constexpr std::int32_t AddRefOffset = 1 * 4;
@@ -53,9 +55,16 @@ HRESULT LastHResult() {
     return lastHResult;
 }
 
+CreateInstanceBinding::CreateInstanceBinding(CreateInstanceFunction replacement)
+    : previous_(std::exchange(createInstance, replacement)) {}
+
+CreateInstanceBinding::~CreateInstanceBinding() {
+    createInstance = previous_;
+}
+
 PointerValue CreateComObject(const GUID& ClassId, const GUID& InterfaceId) {
     void* created = nullptr;
-    lastHResult = CoCreateInstance(ClassId, nullptr, AnyClassContext, InterfaceId, &created);
+    lastHResult = createInstance(ClassId, nullptr, AnyClassContext, InterfaceId, &created);
     return SUCCEEDED(lastHResult) ? reinterpret_cast<PointerValue>(created) : 0;
 }
 

@@ -28,6 +28,23 @@ HRESULT LastHResult();
 
 PointerValue CreateComObject(const GUID& ClassId, const GUID& InterfaceId);
 
+// CoCreateInstance as CreateComObject calls it. A test puts its own function in for
+// one scope to see which class is asked for, or to make creation fail.
+using CreateInstanceFunction = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
+class CreateInstanceBinding {
+public:
+    explicit CreateInstanceBinding(CreateInstanceFunction replacement);
+    ~CreateInstanceBinding();
+    CreateInstanceBinding(const CreateInstanceBinding&) = delete;
+    CreateInstanceBinding& operator=(const CreateInstanceBinding&) = delete;
+
+    // The function that was bound before this scope (the platform's, normally).
+    CreateInstanceFunction Previous() const { return previous_; }
+
+private:
+    CreateInstanceFunction previous_;
+};
+
 // Calls the method at VtableOffset (slot x 4) of Object with the first ArgumentCount
 // elements of Arguments, passed in place. Returns the method's 32-bit result, or 0
 // when Object is 0 or the dispatch failed. Throws std::out_of_range when Arguments

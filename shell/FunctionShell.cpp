@@ -3,6 +3,7 @@
 
 #include <shlobj.h>
 
+#include <memory>
 #include <vector>
 
 namespace FunctionShell {
@@ -23,6 +24,10 @@ constexpr std::size_t PathBufferSize = 1024;
 
 using ItemIDListFunction1 = LPITEMIDLIST(WINAPI*)(LPCITEMIDLIST);
 using ItemIDListFunction2 = LPITEMIDLIST(WINAPI*)(LPCITEMIDLIST, LPCITEMIDLIST);
+
+struct TaskMemoryFree {
+    void operator()(void* memory) const { CoTaskMemFree(memory); }
+};
 
 auto AsList(PointerValue list) {
     return reinterpret_cast<LPCITEMIDLIST>(list);
@@ -99,9 +104,9 @@ std::wstring NameFromItemIDList(PointerValue List, PointerValue ParentFolder) {
 
     switch (answer.uType) {
     case STRRET_WSTR: {
-        std::wstring name = StringFromPointer(reinterpret_cast<PointerValue>(answer.pOleStr), true);
-        CoTaskMemFree(answer.pOleStr);
-        return name;
+        // The text is ours to free once, even if reading it fails.
+        const std::unique_ptr<wchar_t, TaskMemoryFree> text(answer.pOleStr);
+        return StringFromPointer(reinterpret_cast<PointerValue>(text.get()), true);
     }
     case STRRET_OFFSET:
         return StringFromPointer(List + answer.uOffset, false);

@@ -1,15 +1,189 @@
 #include "com/FunctionObject.h"
 #include "tests/support/TestSupport.h"
 
+#include <shlobj.h>
+
 #include <gtest/gtest.h>
+
+#include <stdexcept>
 
 using namespace FunctionObject;
 
+namespace {
+
+constexpr std::int32_t ProbeOffset = 3 * 4;
+
+PointerValue PointerOf(TestSupport::CountingObject& object) {
+    return reinterpret_cast<PointerValue>(static_cast<IUnknown*>(&object));
+}
+
+// A class identifier that no server registers.
+constexpr GUID UnregisteredClass = {
+    0x5A1E0C0D, 0x7D2B, 0x4E55, {0x9A, 0x61, 0x3C, 0x0F, 0x11, 0x2B, 0x6E, 0x01}};
+
+} // namespace
+
 TEST(FunctionObject, ReferenceCountsBalance) {
     TestSupport::CountingObject object;
-    PointerValue variable = reinterpret_cast<PointerValue>(static_cast<IUnknown*>(&object));
+    PointerValue variable = PointerOf(object);
     EXPECT_EQ(ObjectAddRef(variable), 2);
     EXPECT_EQ(ObjectReleaseClear(variable), 1);
     EXPECT_EQ(variable, 0u);
     EXPECT_EQ(object.references(), 1);
+}
+
+TEST(FunctionObject, CallOnNoObjectCallsNothingAndLeavesMinusOne) {
+    const PointerValue none = 0;
+    VARIANT arguments[] = {NumberArgument(1), NumberArgument(2)};
+    EXPECT_EQ(CallInterface(none, ProbeOffset, 2, arguments), 0);
+    EXPECT_EQ(LastHResult(), -1);
+
+    // Even a list that is too short is not looked at when there is no object.
+    EXPECT_EQ(CallInterface(none, ProbeOffset, 5, arguments), 0);
+    EXPECT_EQ(LastHResult(), -1);
+
+    EXPECT_EQ(ObjectAddRef(none), 0);
+    EXPECT_EQ(ObjectRelease(none), 0);
+    EXPECT_EQ(ObjectDuplicate(none), 0u);
+    EXPECT_EQ(ObjectQueryInterface(none, IID_IUnknown), 0u);
+    EXPECT_EQ(LastHResult(), -1);
+}
+
+TEST(FunctionObject, MethodFailureIsTheResultWhileTheDispatchSucceeded) {
+    TestSupport::CountingObject object;
+    const PointerValue variable = PointerOf(object);
+    object.probeResult = E_ACCESSDENIED;
+    VARIANT arguments[] = {NumberArgument(0x12345678), NumberArgument(-1)};
+
+    EXPECT_EQ(CallInterface(variable, ProbeOffset, 2, arguments), E_ACCESSDENIED);
+    EXPECT_EQ(LastHResult(), S_OK);
+    EXPECT_EQ(object.probeCalls, 1);
+    EXPECT_EQ(object.probeFirst, 0x12345678u);
+    EXPECT_EQ(object.probeSecond, 0xFFFFFFFFu);
+}
+
+TEST(FunctionObject, ShortArgumentArrivesWithItsUpperHalfClear) {
+    TestSupport::CountingObject object;
+    const PointerValue variable = PointerOf(object);
+    // The dispatcher hands on the whole 4-byte value slot of a VT_I2 argument.
+    VARIANT arguments[] = {ShortArgument(0x0203), AddressArgument(&object)};
+
+    EXPECT_EQ(CallInterface(variable, ProbeOffset, 2, arguments), S_OK);
+    EXPECT_EQ(object.probeFirst, 0x0203u);
+    EXPECT_EQ(object.probeSecond, reinterpret_cast<std::uintptr_t>(&object));
+}
+
+TEST(FunctionObject, TooFewArgumentsThrowBeforeAnyCall) {
+    TestSupport::CountingObject object;
+    const PointerValue variable = PointerOf(object);
+    VARIANT arguments[] = {NumberArgument(1)};
+
+    EXPECT_THROW(CallInterface(variable, ProbeOffset, 2, arguments), std::out_of_range);
+    EXPECT_THROW(CallInterface(variable, ProbeOffset, 1, {}), std::out_of_range);
+    EXPECT_EQ(object.probeCalls, 0);
+    EXPECT_EQ(object.references(), 1);
+}
+
+TEST(FunctionObject, NoArgumentsNeedNoList) {
+    TestSupport::CountingObject object;
+    const PointerValue variable = PointerOf(object);
+    constexpr std::int32_t addRefOffset = 1 * 4;
+    constexpr std::int32_t releaseOffset = 2 * 4;
+
+    EXPECT_EQ(CallInterface(variable, addRefOffset, 0), 2);
+    EXPECT_EQ(LastHResult(), S_OK);
+    EXPECT_EQ(CallInterface(variable, releaseOffset, 0, {}), 1);
+    EXPECT_EQ(object.addRefCalls(), 1);
+    EXPECT_EQ(object.releaseCalls(), 1);
+}
+
+TEST(FunctionObject, QueryInterfaceGivesANewReferenceOrZero) {
+    TestSupport::CountingObject object;
+    const PointerValue variable = PointerOf(object);
+
+    PointerValue unknown = ObjectQueryInterface(variable, IID_IUnknown);
+    EXPECT_EQ(unknown, variable);
+    EXPECT_EQ(object.references(), 2);
+    EXPECT_EQ(ObjectReleaseClear(unknown), 1);
+
+    EXPECT_EQ(ObjectQueryInterface(variable, IID_IShellFolder), 0u);
+    EXPECT_EQ(LastHResult(), S_OK); // the dispatch worked; the method said no
+    EXPECT_EQ(object.references(), 1);
+}
+
+TEST(FunctionObject, DuplicateAndReleaseClearRules) {
+    TestSupport::CountingObject object;
+    PointerValue variable = PointerOf(object);
+
+    PointerValue second = ObjectDuplicate(variable);
+    EXPECT_EQ(second, variable);
+    EXPECT_EQ(object.references(), 2);
+
+    EXPECT_EQ(ObjectRelease(second), 1);
+    EXPECT_EQ(second, variable); // ObjectRelease leaves the variable as it was
+
+    PointerValue none = 0;
+    EXPECT_EQ(ObjectReleaseClear(none), 0);
+    EXPECT_EQ(none, 0u);
+
+    // The variable is cleared whatever the count left behind says.
+    object.AddRef();
+    EXPECT_EQ(ObjectReleaseClear(variable), 1);
+    EXPECT_EQ(variable, 0u);
+    EXPECT_EQ(object.addRefCalls(), object.releaseCalls());
+}
+
+TEST(FunctionObject, ComReferenceOwnsOneReference) {
+    TestSupport::CountingObject object;
+    {
+        ComReference first(ObjectDuplicate(PointerOf(object)));
+        ComReference second(std::move(first));
+        EXPECT_FALSE(first);
+        EXPECT_EQ(object.references(), 2);
+        second.Reset(ObjectDuplicate(PointerOf(object)));
+        EXPECT_EQ(object.references(), 2);
+    }
+    EXPECT_EQ(object.references(), 1);
+}
+
+TEST(FunctionObject, CreationStatusIsTheCreationResult) {
+    PointerValue link = CreateComObject(CLSID_ShellLink, IID_IUnknown);
+    EXPECT_NE(link, 0u);
+    EXPECT_EQ(LastHResult(), S_OK);
+    ObjectReleaseClear(link);
+
+    void* oracle = nullptr;
+    const HRESULT expected =
+        CoCreateInstance(UnregisteredClass, nullptr, CLSCTX_ALL, IID_IUnknown, &oracle);
+    ASSERT_LT(expected, 0);
+    EXPECT_EQ(CreateComObject(UnregisteredClass, IID_IUnknown), 0u);
+    EXPECT_EQ(LastHResult(), expected);
+
+    // A class that lacks the interface asked for.
+    EXPECT_EQ(CreateComObject(CLSID_ShellLink, IID_IShellFolder), 0u);
+    EXPECT_EQ(LastHResult(), E_NOINTERFACE);
+}
+
+namespace {
+
+const GUID* askedClass = nullptr;
+
+HRESULT WINAPI FailingCreation(REFCLSID classId, LPUNKNOWN, DWORD, REFIID, LPVOID* object) {
+    askedClass = &classId;
+    *object = nullptr;
+    return CO_E_SERVER_EXEC_FAILURE;
+}
+
+} // namespace
+
+TEST(FunctionObject, CreationBindingLastsOneScope) {
+    {
+        CreateInstanceBinding binding(&FailingCreation);
+        EXPECT_EQ(CreateComObject(CLSID_ShellLink, IID_IUnknown), 0u);
+        EXPECT_EQ(LastHResult(), CO_E_SERVER_EXEC_FAILURE);
+        EXPECT_EQ(askedClass, &CLSID_ShellLink);
+    }
+    PointerValue link = CreateComObject(CLSID_ShellLink, IID_IUnknown);
+    EXPECT_NE(link, 0u);
+    ObjectReleaseClear(link);
 }

@@ -89,4 +89,11 @@ ULONG CountingObject::Release() {
     return static_cast<ULONG>(--references_);
 }
 
+HRESULT CountingObject::Probe(std::uint32_t first, std::uint32_t second) {
+    ++probeCalls;
+    probeFirst = first;
+    probeSecond = second;
+    return probeResult;
+}
+
 } // namespace TestSupport

@@ -7,6 +7,7 @@
 #include <unknwn.h>
 
 #include <atomic>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -53,10 +54,18 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
     ULONG STDMETHODCALLTYPE Release() override;
+    // Slot 3 (byte offset 12): records the raw 32-bit values of its two arguments
+    // and answers probeResult, so that a test sees what a slot call passes.
+    virtual HRESULT STDMETHODCALLTYPE Probe(std::uint32_t first, std::uint32_t second);
 
     long references() const { return references_; }
     long addRefCalls() const { return addRefCalls_; }
     long releaseCalls() const { return releaseCalls_; }
+
+    HRESULT probeResult = S_OK;
+    long probeCalls = 0;
+    std::uint32_t probeFirst = 0;
+    std::uint32_t probeSecond = 0;
 
 private:
     std::atomic<long> references_{1};
