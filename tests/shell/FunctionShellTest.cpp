@@ -1,0 +1,392 @@
+#include "shell/FunctionShell.h"
+#include "tests/support/TestSupport.h"
+
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+#include <vector>
+
+using namespace FunctionShell;
+using FunctionObject::PointerValue;
+
+namespace {
+
+constexpr wchar_t MyComputerName[] = L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
+
+// Wine spells the class identifier in small letters, Windows in capitals.
+bool IsMyComputerName(const std::wstring& name) {
+    return _wcsicmp(name.c_str(), MyComputerName) == 0;
+}
+
+// "日本語" in code page 932.
+constexpr char JapaneseAnsi[] = "\x93\xfa\x96\x7b\x8c\xea";
+constexpr wchar_t JapaneseText[] = L"\u65e5\u672c\u8a9e";
+
+std::span<const std::byte> BytesOf(const void* data, std::size_t size) {
+    return {static_cast<const std::byte*>(data), size};
+}
+
+PointerValue AddressOf(const void* data) {
+    return reinterpret_cast<PointerValue>(data);
+}
+
+LPCITEMIDLIST AsList(PointerValue list) {
+    return reinterpret_cast<LPCITEMIDLIST>(list);
+}
+
+// A parent folder of our own: answers GetDisplayNameOf with a chosen STRRET and
+// ParseDisplayName with a chosen list, and counts its references.
+class FakeFolder : public IShellFolder {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IShellFolder)) {
+            *object = static_cast<IShellFolder*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override {
+        ++addRefCalls;
+        return static_cast<ULONG>(++references);
+    }
+    ULONG STDMETHODCALLTYPE Release() override {
+        ++releaseCalls;
+        return static_cast<ULONG>(--references);
+    }
+
+    HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND, IBindCtx*, LPWSTR name, ULONG*,
+                                               PIDLIST_RELATIVE* list, ULONG*) override {
+        parsedName = name;
+        *list = parseAnswer;
+        return parseResult;
+    }
+    HRESULT STDMETHODCALLTYPE GetDisplayNameOf(PCUITEMID_CHILD list, SHGDNF flags,
+                                               STRRET* name) override {
+        askedList = list;
+        askedFlags = flags;
+        *name = displayAnswer;
+        if (name->uType == STRRET_WSTR && wideAnswer) {
+            const std::size_t bytes = (std::wcslen(wideAnswer) + 1) * sizeof(wchar_t);
+            name->pOleStr = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
+            std::memcpy(name->pOleStr, wideAnswer, bytes);
+            handedOut = name->pOleStr;
+        }
+        return displayResult;
+    }
+
+    HRESULT STDMETHODCALLTYPE EnumObjects(HWND, SHCONTF, IEnumIDList**) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE BindToObject(PCUIDLIST_RELATIVE, IBindCtx*, REFIID, void**) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE BindToStorage(PCUIDLIST_RELATIVE, IBindCtx*, REFIID,
+                                            void**) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM, PCUIDLIST_RELATIVE, PCUIDLIST_RELATIVE) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE CreateViewObject(HWND, REFIID, void**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT, PCUITEMID_CHILD_ARRAY, SFGAOF*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND, UINT, PCUITEMID_CHILD_ARRAY, REFIID, UINT*,
+                                            void**) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE SetNameOf(HWND, PCUITEMID_CHILD, LPCWSTR, SHGDNF,
+                                        PITEMID_CHILD*) override {
+        return E_NOTIMPL;
+    }
+
+    PointerValue Pointer() { return AddressOf(static_cast<IShellFolder*>(this)); }
+    bool Balanced() const { return references == 1 && addRefCalls == releaseCalls; }
+
+    long references = 1;
+    long addRefCalls = 0;
+    long releaseCalls = 0;
+
+    STRRET displayAnswer{};
+    const wchar_t* wideAnswer = nullptr;
+    HRESULT displayResult = S_OK;
+    const void* handedOut = nullptr;
+    const void* askedList = nullptr;
+    SHGDNF askedFlags = 0;
+
+    PIDLIST_RELATIVE parseAnswer = nullptr;
+    HRESULT parseResult = S_OK;
+    std::wstring parsedName;
+};
+
+// Counts what the COM task allocator frees while it is registered.
+class FreeCountingSpy : public IMallocSpy {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IMallocSpy)) {
+            *object = static_cast<IMallocSpy*>(this);
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    // Lives on the test's stack.
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+
+    SIZE_T STDMETHODCALLTYPE PreAlloc(SIZE_T size) override { return size; }
+    void* STDMETHODCALLTYPE PostAlloc(void* actual) override { return actual; }
+    void* STDMETHODCALLTYPE PreFree(void* request, BOOL) override {
+        if (request)
+            frees.push_back(request);
+        return request;
+    }
+    void STDMETHODCALLTYPE PostFree(BOOL) override {}
+    SIZE_T STDMETHODCALLTYPE PreRealloc(void* request, SIZE_T size, void** newRequest,
+                                        BOOL) override {
+        *newRequest = request;
+        return size;
+    }
+    void* STDMETHODCALLTYPE PostRealloc(void* actual, BOOL) override { return actual; }
+    void* STDMETHODCALLTYPE PreGetSize(void* request, BOOL) override { return request; }
+    SIZE_T STDMETHODCALLTYPE PostGetSize(SIZE_T actual, BOOL) override { return actual; }
+    void* STDMETHODCALLTYPE PreDidAlloc(void* request, BOOL) override { return request; }
+    int STDMETHODCALLTYPE PostDidAlloc(void*, BOOL, int actual) override { return actual; }
+    void STDMETHODCALLTYPE PreHeapMinimize() override {}
+    void STDMETHODCALLTYPE PostHeapMinimize() override {}
+
+    std::vector<void*> frees;
+};
+
+// Registers the spy for one scope.
+class SpyScope {
+public:
+    explicit SpyScope(FreeCountingSpy& spy) : registered_(CoRegisterMallocSpy(&spy) == S_OK) {}
+    ~SpyScope() {
+        if (registered_)
+            CoRevokeMallocSpy();
+    }
+    bool Registered() const { return registered_; }
+
+private:
+    bool registered_;
+};
+
+long CountOf(const std::vector<void*>& frees, const void* address) {
+    return static_cast<long>(std::count(frees.begin(), frees.end(), address));
+}
+
+} // namespace
+
+TEST(FunctionShell, CloneCombineAndFreeGiveNewLists) {
+    EXPECT_EQ(CloneItemIDList(0), 0u);
+    EXPECT_EQ(CombineItemIDList(0, 0), 0u);
+
+    ItemIDList computer(SpecialFolderItemIDList(CSIDL_DRIVES));
+    ASSERT_TRUE(computer);
+    const ItemIDList clone(CloneItemIDList(computer.Get()));
+    const ItemIDList firstOnly(CombineItemIDList(computer.Get(), 0));
+    const ItemIDList secondOnly(CombineItemIDList(0, computer.Get()));
+    for (const ItemIDList* copy : {&clone, &firstOnly, &secondOnly}) {
+        ASSERT_TRUE(*copy);
+        EXPECT_NE(copy->Get(), computer.Get());
+        EXPECT_TRUE(ILIsEqual(AsList(copy->Get()), AsList(computer.Get())));
+    }
+
+    PointerValue variable = computer.Release();
+    FreeItemIDList(variable);
+    EXPECT_EQ(variable, 0u);
+    FreeItemIDList(variable); // a second free of the cleared variable does nothing
+    EXPECT_EQ(variable, 0u);
+}
+
+TEST(FunctionShell, CombineAppendsTheSecondList) {
+    TestSupport::TempDirectory folder;
+    const std::wstring file = TestSupport::WriteFile(folder / L"inner.txt", "x");
+
+    const ItemIDList folderList(ItemIDListFromName(folder.Path().wstring()));
+    const ItemIDList fileList(ItemIDListFromName(file));
+    ASSERT_TRUE(folderList);
+    ASSERT_TRUE(fileList);
+    const PointerValue child = AddressOf(ILFindLastID(AsList(fileList.Get())));
+
+    const ItemIDList combined(CombineItemIDList(folderList.Get(), child));
+    EXPECT_EQ(PathFromItemIDList(combined.Get()), file);
+}
+
+TEST(FunctionShell, PathAndParsingNameOfFilesAndVirtualFolders) {
+    EXPECT_EQ(PathFromItemIDList(0), L"");
+
+    TestSupport::TempDirectory folder;
+    const std::wstring file = TestSupport::WriteFile(folder / L"named file.txt", "x");
+    const ItemIDList fileList(ItemIDListFromName(file));
+    ASSERT_TRUE(fileList);
+    EXPECT_EQ(PathFromItemIDList(fileList.Get()), file);
+    EXPECT_EQ(NameFromItemIDList(fileList.Get()), file);
+
+    const ItemIDList computer(SpecialFolderItemIDList(CSIDL_DRIVES));
+    ASSERT_TRUE(computer);
+    EXPECT_EQ(PathFromItemIDList(computer.Get()), L"");
+    const std::wstring computerName = NameFromItemIDList(computer.Get());
+    EXPECT_TRUE(IsMyComputerName(computerName)) << computerName;
+
+    const ItemIDList parsedComputer(ItemIDListFromName(MyComputerName));
+    ASSERT_TRUE(parsedComputer);
+    EXPECT_TRUE(ILIsEqual(AsList(parsedComputer.Get()), AsList(computer.Get())));
+}
+
+TEST(FunctionShell, NamesThatDoNotParseGiveNoList) {
+    TestSupport::TempDirectory folder;
+    EXPECT_EQ(ItemIDListFromName(folder / L"missing.txt"), 0u);
+    EXPECT_EQ(ItemIDListFromName(folder / L"missing\\deeper.txt"), 0u);
+
+    // An empty name takes no folder reference at all.
+    FakeFolder parent;
+    EXPECT_EQ(ItemIDListFromName(L"", parent.Pointer()), 0u);
+    EXPECT_EQ(parent.addRefCalls, 0);
+    EXPECT_TRUE(parent.parsedName.empty());
+}
+
+TEST(FunctionShell, ParseThroughAParentFolderKeepsItsReference) {
+    FakeFolder parent;
+    ItemIDList answer(SpecialFolderItemIDList(CSIDL_DRIVES));
+    parent.parseAnswer = reinterpret_cast<PIDLIST_RELATIVE>(answer.Get());
+    parent.parseResult = S_FALSE;
+
+    // The list in the result cell is the caller's, whatever the method answered.
+    ItemIDList parsed(ItemIDListFromName(L"C:\\some name", parent.Pointer()));
+    EXPECT_EQ(parsed.Get(), answer.Get());
+    answer.Release(); // now owned by `parsed`
+    EXPECT_EQ(parent.parsedName, L"C:\\some name");
+    EXPECT_TRUE(parent.Balanced());
+}
+
+TEST(FunctionShell, WideAnswerIsFreedExactlyOnce) {
+    FakeFolder parent;
+    parent.displayAnswer.uType = STRRET_WSTR;
+    parent.wideAnswer = L"C:\\Wide\\\u00e9t\u00e9";
+    const std::array<BYTE, 4> list{};
+
+    FreeCountingSpy spy;
+    std::wstring name;
+    {
+        SpyScope scope(spy);
+        ASSERT_TRUE(scope.Registered()) << "CoRegisterMallocSpy refused";
+        name = NameFromItemIDList(AddressOf(list.data()), parent.Pointer());
+    }
+    EXPECT_EQ(name, parent.wideAnswer);
+    EXPECT_EQ(CountOf(spy.frees, parent.handedOut), 1);
+    EXPECT_EQ(parent.askedList, list.data());
+    EXPECT_EQ(parent.askedFlags, static_cast<SHGDNF>(SHGDN_FORPARSING));
+    EXPECT_TRUE(parent.Balanced());
+}
+
+TEST(FunctionShell, OffsetAndRecordAnswersFreeNothing) {
+    // Text placed inside the "list" itself, at the offset the answer names.
+    std::array<char, 32> list{};
+    std::memcpy(list.data() + 6, "C:\\Offset", 10);
+
+    FakeFolder parent;
+    parent.displayAnswer.uType = STRRET_OFFSET;
+    parent.displayAnswer.uOffset = 6;
+    FreeCountingSpy spy;
+    std::wstring offsetName;
+    std::wstring recordName;
+    {
+        SpyScope scope(spy);
+        ASSERT_TRUE(scope.Registered()) << "CoRegisterMallocSpy refused";
+        offsetName = NameFromItemIDList(AddressOf(list.data()), parent.Pointer());
+
+        parent.displayAnswer = {};
+        parent.displayAnswer.uType = STRRET_CSTR;
+        std::strcpy(parent.displayAnswer.cStr, "C:\\Record");
+        recordName = NameFromItemIDList(AddressOf(list.data()), parent.Pointer());
+    }
+    EXPECT_EQ(offsetName, L"C:\\Offset");
+    EXPECT_EQ(recordName, L"C:\\Record");
+    EXPECT_TRUE(spy.frees.empty());
+    EXPECT_TRUE(parent.Balanced());
+}
+
+TEST(FunctionShell, UnknownAnswerTypeOrFailureGivesNoName) {
+    const std::array<BYTE, 4> list{};
+    FakeFolder parent;
+    parent.displayAnswer.uType = 3;
+    std::strcpy(parent.displayAnswer.cStr, "C:\\Ignored");
+    EXPECT_EQ(NameFromItemIDList(AddressOf(list.data()), parent.Pointer()), L"");
+
+    parent.displayAnswer.uType = STRRET_CSTR;
+    parent.displayResult = S_FALSE;
+    EXPECT_EQ(NameFromItemIDList(AddressOf(list.data()), parent.Pointer()), L"");
+    EXPECT_TRUE(parent.Balanced());
+}
+
+TEST(FunctionShell, JapaneseAnswersInTheAnsiCodePage) {
+    if (!TestSupport::AnsiCodePageIs932())
+        GTEST_SKIP() << "needs ANSI code page 932 (runs as cp932.*)";
+    std::array<char, 32> list{};
+    std::memcpy(list.data() + 4, JapaneseAnsi, sizeof JapaneseAnsi);
+
+    FakeFolder parent;
+    parent.displayAnswer.uType = STRRET_OFFSET;
+    parent.displayAnswer.uOffset = 4;
+    EXPECT_EQ(NameFromItemIDList(AddressOf(list.data()), parent.Pointer()), JapaneseText);
+
+    parent.displayAnswer = {};
+    parent.displayAnswer.uType = STRRET_CSTR;
+    std::strcpy(parent.displayAnswer.cStr, JapaneseAnsi);
+    EXPECT_EQ(NameFromItemIDList(AddressOf(list.data()), parent.Pointer()), JapaneseText);
+}
+
+TEST(FunctionShell, JapanesePathRoundTrip) {
+    if (!TestSupport::AnsiCodePageIs932())
+        GTEST_SKIP() << "needs ANSI code page 932 (runs as cp932.*)";
+    TestSupport::TempDirectory folder;
+    const std::wstring file =
+        TestSupport::WriteFile(folder / (std::wstring(JapaneseText) + L"\u8868.txt"), "x");
+    const ItemIDList list(ItemIDListFromName(file));
+    ASSERT_TRUE(list);
+    EXPECT_EQ(PathFromItemIDList(list.Get()), file);
+    EXPECT_EQ(NameFromItemIDList(list.Get()), file);
+}
+
+TEST(FunctionShell, StringFromBufferCutsAtTheFirstNul) {
+    const char noNul[] = {'a', 'b', 'c'};
+    EXPECT_EQ(StringFromBuffer(BytesOf(noNul, sizeof noNul), false), L"abc");
+    const char leadingNul[] = {'\0', 'a', 'b'};
+    EXPECT_EQ(StringFromBuffer(BytesOf(leadingNul, sizeof leadingNul), false), L"");
+    const char middleNul[] = {'a', '\0', 'b'};
+    EXPECT_EQ(StringFromBuffer(BytesOf(middleNul, sizeof middleNul), false), L"a");
+    EXPECT_EQ(StringFromBuffer({}, false), L"");
+
+    const wchar_t wide[] = {L'x', L'\u3042', L'\0', L'y'};
+    EXPECT_EQ(StringFromBuffer(BytesOf(wide, sizeof wide), true), L"x\u3042");
+    const wchar_t wideNoNul[] = {L'x', L'y'};
+    EXPECT_EQ(StringFromBuffer(BytesOf(wideNoNul, sizeof wideNoNul), true), L"xy");
+}
+
+TEST(FunctionShell, StringFromPointerReadsToTheTerminator) {
+    EXPECT_EQ(StringFromPointer(0, false), L"");
+    EXPECT_EQ(StringFromPointer(0, true), L"");
+    EXPECT_EQ(StringFromPointer(AddressOf(""), false), L"");
+    EXPECT_EQ(StringFromPointer(AddressOf(L""), true), L"");
+    EXPECT_EQ(StringFromPointer(AddressOf("C:\\Text"), false), L"C:\\Text");
+    EXPECT_EQ(StringFromPointer(AddressOf(L"C:\\\u30c6\u30ad"), true), L"C:\\\u30c6\u30ad");
+}
+
+TEST(FunctionShell, JapaneseTextConvertsBothWays) {
+    if (!TestSupport::AnsiCodePageIs932())
+        GTEST_SKIP() << "needs ANSI code page 932 (runs as cp932.*)";
+    EXPECT_EQ(StringFromBuffer(BytesOf(JapaneseAnsi, 6), false), JapaneseText);
+    EXPECT_EQ(StringFromBuffer(BytesOf(JapaneseAnsi, sizeof JapaneseAnsi), false), JapaneseText);
+    EXPECT_EQ(StringFromPointer(AddressOf(JapaneseAnsi), false), JapaneseText);
+    EXPECT_EQ(AnsiFromString(JapaneseText), JapaneseAnsi);
+    EXPECT_EQ(std::strlen(AnsiFromString(JapaneseText).c_str()), 6u);
+    EXPECT_EQ(AnsiFromString(L""), "");
+}
