@@ -1,0 +1,49 @@
+// The launcher's text steps, from the program's command line to the Explorer
+// command line, and the start of Explorer itself.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace Launcher {
+
+// What follows the program's own name, found as Windows finds it for WinMain: a
+// quoted name runs to its closing quote, any other name to the first blank; the
+// blanks after the name are skipped.
+std::wstring ArgumentsFromCommandLine(std::wstring_view CommandLine);
+
+// The arguments without their enclosing quotes: when the first character is a double
+// quote, it and the last character go, whatever the last character is.
+std::wstring PathFromArguments(std::wstring_view Arguments);
+
+// Everything up to and including the last backslash. A text without a backslash is
+// kept whole, so that a virtual folder's "::{...}" name opens that folder.
+std::wstring FolderFromTarget(std::wstring_view Target);
+
+// "EXPLORER.EXE /n,/e," followed directly by the folder. Explorer splits its
+// switches at commas, so a folder with a comma goes in double quotes, unless it
+// already begins with one.
+std::wstring ExplorerCommandLine(std::wstring_view Folder);
+
+// The Explorer image in the Windows directory. Naming it keeps the program search
+// away from the current directory, where a planted EXPLORER.EXE would be found first.
+std::wstring ExplorerApplicationName();
+
+// Starts the command line with its window shown normally and does not wait for it.
+bool StartExplorer(std::wstring_view Folder);
+
+namespace Binding {
+
+using CreateProcessFunction = BOOL(WINAPI*)(LPCWSTR, LPWSTR, LPSECURITY_ATTRIBUTES,
+                                            LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID, LPCWSTR,
+                                            LPSTARTUPINFOW, LPPROCESS_INFORMATION);
+
+// Starts as CreateProcessW; a test swaps it for one scope (FunctionShell's
+// ScopedBinding) to see what would be started.
+CreateProcessFunction& CreateProcessCall();
+
+} // namespace Binding
+
+} // namespace Launcher
