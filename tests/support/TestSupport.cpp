@@ -4,6 +4,7 @@
 #include <shobjidl.h>
 
 #include <fstream>
+#include <iterator>
 
 namespace TestSupport {
 
@@ -55,6 +56,8 @@ bool WriteShortcut(const std::wstring& path, const ShortcutFields& fields) {
         link->SetDescription(fields.description.c_str());
     if (!fields.iconPath.empty())
         link->SetIconLocation(fields.iconPath.c_str(), fields.iconIndex);
+    if (fields.hotKey != 0)
+        link->SetHotkey(fields.hotKey);
 
     IPersistFile* file = nullptr;
     HRESULT saved = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
@@ -64,6 +67,45 @@ bool WriteShortcut(const std::wstring& path, const ShortcutFields& fields) {
     }
     link->Release();
     return saved == S_OK;
+}
+
+bool ReadShortcut(const std::wstring& path, ShortcutFields& fields) {
+    IShellLinkW* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                reinterpret_cast<void**>(&link))))
+        return false;
+    IPersistFile* file = nullptr;
+    HRESULT loaded = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+    if (SUCCEEDED(loaded)) {
+        loaded = file->Load(path.c_str(), STGM_READ);
+        file->Release();
+    }
+    if (loaded == S_OK) {
+        wchar_t text[1024] = {};
+        fields.target = SUCCEEDED(link->GetPath(text, 1024, nullptr, 0)) ? text : L"";
+        text[0] = L'\0';
+        link->GetArguments(text, 1024);
+        fields.arguments = text;
+        text[0] = L'\0';
+        link->GetWorkingDirectory(text, 1024);
+        fields.directory = text;
+        text[0] = L'\0';
+        link->GetDescription(text, 1024);
+        fields.description = text;
+        text[0] = L'\0';
+        fields.iconIndex = 0;
+        link->GetIconLocation(text, 1024, &fields.iconIndex);
+        fields.iconPath = text;
+        fields.hotKey = 0;
+        link->GetHotkey(&fields.hotKey);
+    }
+    link->Release();
+    return loaded == S_OK;
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 HRESULT CountingObject::QueryInterface(REFIID riid, void** object) {

@@ -42,10 +42,18 @@ struct ShortcutFields {
     std::wstring description;
     std::wstring iconPath;
     int iconIndex = 0;
+    WORD hotKey = 0;
 };
 
 // Saves a shortcut through IShellLinkW / IPersistFile; returns false on failure.
 bool WriteShortcut(const std::wstring& path, const ShortcutFields& fields);
+
+// Loads a shortcut through IShellLinkW / IPersistFile; false when it does not load.
+// (Wine does not read the show command back; see ReadFileBytes.)
+bool ReadShortcut(const std::wstring& path, ShortcutFields& fields);
+
+// The whole content of a file; empty when it cannot be read.
+std::string ReadFileBytes(const std::wstring& path);
 
 // A minimal COM object that counts AddRef and Release calls. It answers only
 // IUnknown; its reference count starts at 1 (the creator's reference).

@@ -1,0 +1,403 @@
+#include "shortcut/ShellLinkFile.h"
+
+#include "shell/FunctionShell.h"
+#include "tests/support/TestSupport.h"
+
+#include <shlobj.h>
+#include <shobjidl.h>
+#include <intshcut.h>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using FunctionShell::ItemIDList;
+using TestSupport::ShortcutFields;
+using TestSupport::TempDirectory;
+
+namespace {
+
+constexpr wchar_t MyComputerName[] = L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
+
+// The show command sits in the shortcut's header at this byte offset.
+constexpr std::size_t ShowCommandOffset = 0x3C;
+
+// Ctrl+Alt+K: virtual key in the low byte, modifier flags in the high byte.
+constexpr std::int16_t SampleHotKey = ((HOTKEYF_CONTROL | HOTKEYF_ALT) << 8) | 'K';
+
+bool SameClass(const GUID& a, const GUID& b) {
+    return IsEqualGUID(a, b) != FALSE;
+}
+
+// Records every class that object creation asks for, then creates it for real.
+std::vector<GUID> askedClasses;
+FunctionObject::CreateInstanceFunction platformCreation = nullptr;
+
+HRESULT WINAPI RecordingCreation(REFCLSID classId, LPUNKNOWN outer, DWORD context,
+                                 REFIID interfaceId, LPVOID* object) {
+    askedClasses.push_back(classId);
+    return platformCreation(classId, outer, context, interfaceId, object);
+}
+
+HRESULT WINAPI RefusedCreation(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID* object) {
+    *object = nullptr;
+    return REGDB_E_CLASSNOTREG;
+}
+
+class RecordingScope {
+public:
+    RecordingScope() : binding_(&RecordingCreation) {
+        platformCreation = binding_.Previous();
+        askedClasses.clear();
+    }
+
+private:
+    FunctionObject::CreateInstanceBinding binding_;
+};
+
+// Whether the platform's Internet-shortcut class answers IShellLinkA at all.
+bool InternetShortcutOffersShellLinkA() {
+    IUnknown* object = nullptr;
+    const HRESULT created = CoCreateInstance(CLSID_InternetShortcut, nullptr, CLSCTX_INPROC_SERVER,
+                                             IID_IShellLinkA, reinterpret_cast<void**>(&object));
+    if (object)
+        object->Release();
+    return SUCCEEDED(created);
+}
+
+bool IsMyComputerName(const std::wstring& name) {
+    // Wine spells the class identifier in small letters, Windows in capitals.
+    return _wcsicmp(name.c_str(), MyComputerName) == 0;
+}
+
+void ExpectFields(const ShellLinkFile& link, const ShortcutFields& expected) {
+    EXPECT_EQ(link.LinkPath(), expected.target);
+    EXPECT_EQ(link.LinkToName(), expected.target);
+    EXPECT_EQ(link.LinkArgument(), expected.arguments);
+    EXPECT_EQ(link.LinkDirectory(), expected.directory);
+    EXPECT_EQ(link.LinkDescription(), expected.description);
+    EXPECT_EQ(link.IconPath(), expected.iconPath);
+    EXPECT_EQ(link.IconIndex(), expected.iconIndex);
+}
+
+// Writes every field through the class, saves, and checks the file both with a
+// fresh instance and with the platform's declared interfaces, so that a slot mixed
+// up in both directions cannot pass unseen.
+void RoundTrip(const TempDirectory& folder, const ShortcutFields& fields) {
+    const std::wstring file = folder / L"round trip.lnk";
+    {
+        ShellLinkFile link;
+        link.LinkPath(fields.target);
+        link.LinkArgument(fields.arguments);
+        link.LinkDirectory(fields.directory);
+        link.LinkDescription(fields.description);
+        link.IconPath(fields.iconPath);
+        link.IconIndex(fields.iconIndex);
+        link.LinkHotKey(SampleHotKey);
+        link.LinkShowCommand(SW_SHOWMINNOACTIVE);
+        ASSERT_TRUE(link.FileSave(file));
+        EXPECT_EQ(link.FileName(), file);
+    }
+
+    ShellLinkFile reread;
+    ASSERT_TRUE(reread.FileLoad(file));
+    EXPECT_EQ(reread.FileName(), file);
+    ExpectFields(reread, fields);
+    EXPECT_EQ(reread.LinkHotKey(), SampleHotKey);
+
+    // Wine reads the show command back as 1 whatever the file holds, so the file's
+    // own header is checked instead.
+    const std::string bytes = TestSupport::ReadFileBytes(file);
+    ASSERT_GT(bytes.size(), ShowCommandOffset);
+    EXPECT_EQ(bytes[ShowCommandOffset], SW_SHOWMINNOACTIVE);
+
+    ShortcutFields oracle;
+    ASSERT_TRUE(TestSupport::ReadShortcut(file, oracle));
+    EXPECT_EQ(oracle.target, fields.target);
+    EXPECT_EQ(oracle.arguments, fields.arguments);
+    EXPECT_EQ(oracle.directory, fields.directory);
+    EXPECT_EQ(oracle.description, fields.description);
+    EXPECT_EQ(oracle.iconPath, fields.iconPath);
+    EXPECT_EQ(oracle.iconIndex, fields.iconIndex);
+    EXPECT_EQ(oracle.hotKey, static_cast<WORD>(SampleHotKey));
+}
+
+// A shortcut with every text field set, written by the platform's interfaces.
+struct SampleShortcut {
+    explicit SampleShortcut(const TempDirectory& folder, std::wstring name = L"sample.lnk") {
+        fields.target = TestSupport::WriteFile(folder / L"target.txt", "target");
+        fields.arguments = L"/sample \"quoted\"";
+        fields.directory = folder.Path().wstring();
+        fields.description = L"Sample description";
+        fields.iconPath = L"C:\\windows\\system32\\shell32.dll";
+        fields.iconIndex = 4;
+        file = folder / name;
+        written = TestSupport::WriteShortcut(file, fields);
+    }
+    ShortcutFields fields;
+    std::wstring file;
+    bool written = false;
+};
+
+} // namespace
+
+TEST(ShellLinkFile, EveryFieldReadsBackInAFreshInstance) {
+    TempDirectory folder;
+    ShortcutFields fields;
+    fields.target = TestSupport::WriteFile(folder / L"target file.txt", "target");
+    fields.arguments = L"-a \"two words\" --flag";
+    fields.directory = folder.Path().wstring();
+    fields.description = L"A shortcut to the target";
+    fields.iconPath = L"C:\\windows\\system32\\shell32.dll";
+    fields.iconIndex = 7;
+    RoundTrip(folder, fields);
+}
+
+TEST(ShellLinkFile, JapaneseFieldsReadBackInAFreshInstance) {
+    if (!TestSupport::AnsiCodePageIs932())
+        GTEST_SKIP() << "needs ANSI code page 932 (runs as cp932.*)";
+    TempDirectory folder;
+    const std::wstring japaneseFolder = folder / L"\u8cc7\u6599";
+    ASSERT_TRUE(CreateDirectoryW(japaneseFolder.c_str(), nullptr));
+    ShortcutFields fields;
+    // U+8868 has 0x5C, the backslash, as its second byte in code page 932.
+    fields.target = TestSupport::WriteFile(japaneseFolder + L"\\\u5831\u544a\u8868.txt", "x");
+    fields.arguments = L"/\u540d\u524d \u8868\u793a";
+    fields.directory = japaneseFolder;
+    fields.description = L"\u65e5\u672c\u8a9e\u306e\u8aac\u660e\u30bd\u30d5\u30c8";
+    fields.iconPath = japaneseFolder + L"\\\u30a2\u30a4\u30b3\u30f3.ico";
+    fields.iconIndex = 2;
+    RoundTrip(folder, fields);
+}
+
+TEST(ShellLinkFile, LoadsAShortcutWrittenByThePlatform) {
+    TempDirectory folder;
+    SampleShortcut sample(folder);
+    ASSERT_TRUE(sample.written);
+    ShellLinkFile link;
+    ASSERT_TRUE(link.FileLoad(sample.file));
+    EXPECT_EQ(link.FileName(), sample.file);
+    ExpectFields(link, sample.fields);
+    EXPECT_FALSE(link.FileIsDirty());
+}
+
+TEST(ShellLinkFile, FailedLoadKeepsTheShortcutItsNameAndIconCache) {
+    TempDirectory folder;
+    SampleShortcut sample(folder);
+    ASSERT_TRUE(sample.written);
+    const std::wstring notAShortcut = TestSupport::WriteFile(folder / L"plain.lnk", "not a link");
+
+    ShellLinkFile link;
+    ASSERT_TRUE(link.FileLoad(sample.file));
+    link.LinkDescription(L"changed, not saved");
+
+    for (const std::wstring& bad : {folder / L"missing.lnk", folder / L"missing\\deeper.lnk",
+                                    notAShortcut, folder.Path().wstring()}) {
+        SCOPED_TRACE(bad);
+        EXPECT_FALSE(link.FileLoad(bad));
+        EXPECT_EQ(link.FileName(), sample.file);
+        EXPECT_EQ(link.LinkDescription(), L"changed, not saved");
+        EXPECT_TRUE(link.FileIsDirty());
+        EXPECT_EQ(link.LinkPath(), sample.fields.target);
+        EXPECT_EQ(link.IconPath(), sample.fields.iconPath);
+        EXPECT_EQ(link.IconIndex(), sample.fields.iconIndex);
+    }
+}
+
+TEST(ShellLinkFile, EmptyNameLoadsANewShortcut) {
+    TempDirectory folder;
+    SampleShortcut sample(folder);
+    ASSERT_TRUE(sample.written);
+
+    ShellLinkFile link;
+    ASSERT_TRUE(link.FileLoad(sample.file));
+    RecordingScope recording;
+    EXPECT_TRUE(link.FileLoad(L""));
+    ASSERT_EQ(askedClasses.size(), 1u);
+    EXPECT_TRUE(SameClass(askedClasses[0], CLSID_ShellLink));
+
+    EXPECT_EQ(link.FileName(), L"");
+    ExpectFields(link, ShortcutFields{});
+    EXPECT_FALSE(link.FileIsDirty());
+}
+
+TEST(ShellLinkFile, DirtyStateFollowsTheShellObject) {
+    TempDirectory folder;
+    SampleShortcut sample(folder);
+    ASSERT_TRUE(sample.written);
+
+    ShellLinkFile link;
+    EXPECT_FALSE(link.FileIsDirty());
+    link.LinkArgument(L"/x");
+    EXPECT_TRUE(link.FileIsDirty());
+    ASSERT_TRUE(link.FileSave(folder / L"saved.lnk"));
+    EXPECT_FALSE(link.FileIsDirty());
+    link.IconIndex(3);
+    EXPECT_TRUE(link.FileIsDirty());
+    ASSERT_TRUE(link.FileLoad(sample.file));
+    EXPECT_FALSE(link.FileIsDirty());
+}
+
+TEST(ShellLinkFile, TargetByNameForFilesAndVirtualFolders) {
+    TempDirectory folder;
+    const std::wstring target = TestSupport::WriteFile(folder / L"target.txt", "x");
+
+    ShellLinkFile link;
+    EXPECT_EQ(link.LinkTo(), 0u);
+    EXPECT_EQ(link.LinkToName(), L"");
+
+    link.LinkToName(target);
+    EXPECT_EQ(link.LinkToName(), target);
+    EXPECT_EQ(link.LinkPath(), target);
+
+    // An unparsable name leaves the target as it was.
+    link.LinkToName(folder / L"missing.txt");
+    EXPECT_EQ(link.LinkToName(), target);
+
+    link.LinkToName(MyComputerName);
+    const std::wstring name = link.LinkToName();
+    EXPECT_TRUE(IsMyComputerName(name)) << name;
+    EXPECT_EQ(link.LinkPath(), L""); // no file-system path: GetPath answers S_FALSE
+
+    // Each read hands out a new list; a written list stays the caller's.
+    ItemIDList first(link.LinkTo());
+    ItemIDList second(link.LinkTo());
+    ASSERT_TRUE(first);
+    ASSERT_TRUE(second);
+    EXPECT_NE(first.Get(), second.Get());
+    ItemIDList targetList(FunctionShell::ItemIDListFromName(target));
+    link.LinkTo(targetList.Get());
+    targetList.Reset();
+    EXPECT_EQ(link.LinkToName(), target);
+}
+
+TEST(ShellLinkFile, InternetShortcutNamesChooseTheInternetShortcutClass) {
+    TempDirectory folder;
+    const std::wstring url = TestSupport::WriteFile(
+        folder / L"Site.URL", "[InternetShortcut]\r\nURL=http://example.com/\r\n");
+    SampleShortcut sample(folder, L"sample.url.lnk");
+    ASSERT_TRUE(sample.written);
+
+    ShellLinkFile link;
+    ASSERT_TRUE(link.FileLoad(sample.file));
+    {
+        RecordingScope recording;
+        const bool loaded = link.FileLoad(url);
+        ASSERT_FALSE(askedClasses.empty());
+        EXPECT_TRUE(SameClass(askedClasses[0], CLSID_InternetShortcut));
+        // Wine's Internet-shortcut class loads the file but refuses IShellLinkA
+        // (E_NOINTERFACE), so there the load fails and the shortcut stays.
+        if (InternetShortcutOffersShellLinkA()) {
+            EXPECT_TRUE(loaded);
+            EXPECT_EQ(link.FileName(), url);
+        } else {
+            EXPECT_FALSE(loaded);
+            EXPECT_EQ(link.FileName(), sample.file);
+        }
+
+        askedClasses.clear();
+        EXPECT_FALSE(link.FileLoad(folder / L"missing.uRl"));
+        ASSERT_EQ(askedClasses.size(), 1u);
+        EXPECT_TRUE(SameClass(askedClasses[0], CLSID_InternetShortcut));
+
+        askedClasses.clear();
+        ASSERT_TRUE(link.FileLoad(sample.file));
+        ASSERT_EQ(askedClasses.size(), 1u);
+        EXPECT_TRUE(SameClass(askedClasses[0], CLSID_ShellLink));
+    }
+    EXPECT_EQ(link.FileName(), sample.file);
+    EXPECT_EQ(link.LinkPath(), sample.fields.target);
+}
+
+TEST(ShellLinkFile, SaveUnderNewOldAndUnwritableNames) {
+    TempDirectory folder;
+    SampleShortcut sample(folder);
+    ASSERT_TRUE(sample.written);
+
+    ShellLinkFile link;
+    ASSERT_TRUE(link.FileLoad(sample.file));
+
+    // An empty name saves under the current file.
+    link.LinkDescription(L"saved in place");
+    ASSERT_TRUE(link.FileSave(L""));
+    EXPECT_EQ(link.FileName(), sample.file);
+    ShortcutFields inPlace;
+    ASSERT_TRUE(TestSupport::ReadShortcut(sample.file, inPlace));
+    EXPECT_EQ(inPlace.description, L"saved in place");
+
+    const std::wstring copy = folder / L"copy.lnk";
+    ASSERT_TRUE(link.FileSave(copy));
+    EXPECT_EQ(link.FileName(), copy);
+
+    EXPECT_FALSE(link.FileSave(folder / L"missing\\copy.lnk"));
+    EXPECT_EQ(link.FileName(), copy);
+
+    // With no name at all, Save is still asked; the name follows its answer.
+    ShellLinkFile fresh;
+    const bool saved = fresh.FileSave(L"");
+    EXPECT_EQ(fresh.FileName(), L"");
+    EXPECT_FALSE(saved) << "saving a shortcut under an empty name worked";
+}
+
+TEST(ShellLinkFile, IconLocationIsCachedAndRefreshedFromTheShellObject) {
+    TempDirectory folder;
+    ShellLinkFile link;
+    EXPECT_EQ(link.IconPath(), L"");
+    EXPECT_EQ(link.IconIndex(), 0);
+
+    link.IconPath(L"C:\\icons\\first.ico");
+    link.IconIndex(5);
+    EXPECT_EQ(link.IconPath(), L"C:\\icons\\first.ico");
+    EXPECT_EQ(link.IconIndex(), 5);
+    link.IconPath(L"C:\\icons\\second.ico");
+    EXPECT_EQ(link.IconIndex(), 5); // the index goes along with a new path
+
+    const std::wstring file = folder / L"icon.lnk";
+    ASSERT_TRUE(link.FileSave(file));
+    ShortcutFields oracle;
+    ASSERT_TRUE(TestSupport::ReadShortcut(file, oracle));
+    EXPECT_EQ(oracle.iconPath, L"C:\\icons\\second.ico");
+    EXPECT_EQ(oracle.iconIndex, 5);
+}
+
+TEST(ShellLinkFile, HotKeyAndShowCommandPassThroughUnchecked) {
+    ShellLinkFile link;
+    link.LinkHotKey(SampleHotKey);
+    EXPECT_EQ(link.LinkHotKey(), SampleHotKey);
+    link.LinkShowCommand(SW_SHOWMAXIMIZED);
+    EXPECT_EQ(link.LinkShowCommand(), SW_SHOWMAXIMIZED);
+    link.LinkShowCommand(0x1234);
+    EXPECT_EQ(link.LinkShowCommand(), 0x1234);
+}
+
+TEST(ShellLinkFile, InertInstanceReadsEmptyAndWritesNothing) {
+    TempDirectory folder;
+    const std::wstring file = folder / L"inert.lnk";
+    std::unique_ptr<ShellLinkFile> link;
+    {
+        FunctionObject::CreateInstanceBinding refused(&RefusedCreation);
+        link = std::make_unique<ShellLinkFile>();
+    }
+
+    link->LinkPath(L"C:\\windows");
+    link->LinkArgument(L"/x");
+    link->LinkDescription(L"text");
+    link->LinkToName(L"C:\\windows");
+    link->LinkHotKey(SampleHotKey);
+    link->IconPath(L"C:\\icons\\inert.ico");
+    link->IconIndex(3);
+    ExpectFields(*link, ShortcutFields{});
+    EXPECT_EQ(link->LinkTo(), 0u);
+    EXPECT_EQ(link->LinkHotKey(), 0);
+    EXPECT_EQ(link->LinkShowCommand(), 0);
+    EXPECT_FALSE(link->FileIsDirty());
+    EXPECT_FALSE(link->FileSave(file));
+    EXPECT_EQ(link->FileName(), L"");
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(file)));
+
+    // Loading makes an object of its own, which ends the inert state.
+    ASSERT_TRUE(link->FileLoad(L""));
+    link->LinkDescription(L"alive");
+    EXPECT_EQ(link->LinkDescription(), L"alive");
+    EXPECT_TRUE(link->FileSave(file));
+}
