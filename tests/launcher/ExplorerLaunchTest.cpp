@@ -1,5 +1,5 @@
 #include "launcher/ExplorerLaunch.h"
-#include "shell/PlatformBinding.h"
+#include "tests/launcher/StartRecorder.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -60,32 +60,6 @@ TEST(LauncherCommandLine, QuotesOnlyAFolderWithACommaThatIsNotQuotedYet) {
     EXPECT_EQ(ExplorerCommandLine(L"D:\\\x65E5\x672C\\"), L"EXPLORER.EXE /n,/e,D:\\\x65E5\x672C\\");
 }
 
-// What the swapped process start saw; it then fails as if Explorer were missing.
-struct StartRecord {
-    int calls = 0;
-    std::wstring application;
-    std::wstring commandLine;
-    DWORD startupFlags = 0;
-    WORD showWindow = 0;
-    BOOL inheritHandles = TRUE;
-    DWORD creationFlags = ~0u;
-};
-StartRecord record;
-
-BOOL WINAPI RecordStart(LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUTES,
-                        LPSECURITY_ATTRIBUTES, BOOL inheritHandles, DWORD creationFlags, LPVOID,
-                        LPCWSTR, LPSTARTUPINFOW startup, LPPROCESS_INFORMATION) {
-    ++record.calls;
-    record.application = application ? application : L"";
-    record.commandLine = commandLine ? commandLine : L"";
-    record.startupFlags = startup->dwFlags;
-    record.showWindow = startup->wShowWindow;
-    record.inheritHandles = inheritHandles;
-    record.creationFlags = creationFlags;
-    SetLastError(ERROR_FILE_NOT_FOUND);
-    return FALSE;
-}
-
 std::wstring WindowsDirectory() {
     wchar_t buffer[MAX_PATH] = {};
     GetWindowsDirectoryW(buffer, MAX_PATH);
@@ -93,9 +67,8 @@ std::wstring WindowsDirectory() {
 }
 
 TEST(LauncherStart, StartsExplorerFromTheWindowsDirectoryShownNormally) {
-    record = {};
-    FunctionShell::Binding::ScopedBinding swap(Launcher::Binding::CreateProcessCall(),
-                                               &RecordStart);
+    const TestSupport::ScopedStartRecorder recorder;
+    const TestSupport::StartRecord& record = recorder.Record();
     EXPECT_FALSE(Launcher::StartExplorer(L"C:\\a,b\\"));
     ASSERT_EQ(record.calls, 1);
     std::wstring expected = WindowsDirectory();

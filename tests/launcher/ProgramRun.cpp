@@ -1,0 +1,148 @@
+#include "tests/launcher/ProgramRun.h"
+
+#include <windows.h>
+#include <winternl.h>
+
+#include <map>
+
+namespace TestSupport {
+
+namespace {
+
+template <typename Value> bool ReadRemote(HANDLE process, const void* address, Value& value) {
+    SIZE_T read = 0;
+    return ReadProcessMemory(process, address, &value, sizeof(value), &read) &&
+           read == sizeof(value);
+}
+
+std::wstring ReadRemoteString(HANDLE process, const UNICODE_STRING& text) {
+    if (!text.Buffer || text.Length == 0)
+        return std::wstring();
+    std::wstring value(text.Length / sizeof(wchar_t), L'\0');
+    SIZE_T read = 0;
+    if (!ReadProcessMemory(process, text.Buffer, value.data(), text.Length, &read))
+        return L"<unreadable>";
+    value.resize(read / sizeof(wchar_t));
+    return value;
+}
+
+StartedProcess Describe(HANDLE process) {
+    StartedProcess started;
+    PROCESS_BASIC_INFORMATION basic{};
+    if (NtQueryInformationProcess(process, ProcessBasicInformation, &basic, sizeof(basic),
+                                  nullptr) != 0)
+        return started;
+    PEB peb{};
+    RTL_USER_PROCESS_PARAMETERS parameters{};
+    if (!ReadRemote(process, basic.PebBaseAddress, peb) ||
+        !ReadRemote(process, peb.ProcessParameters, parameters))
+        return started;
+    started.image = ReadRemoteString(process, parameters.ImagePathName);
+    started.commandLine = ReadRemoteString(process, parameters.CommandLine);
+    return started;
+}
+
+// Wine starts its desktop process from the first program that needs a window when
+// none runs yet; it belongs to the session, not to the program under test.
+bool IsWineDesktop(const StartedProcess& started) {
+    return started.commandLine.find(L"/desktop") != std::wstring::npos;
+}
+
+} // namespace
+
+std::wstring ProgramPath() {
+    wchar_t module[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, module, MAX_PATH);
+    std::wstring path = module;
+    path.resize(path.rfind(L'\\') + 1);
+    path += TARNWICK_PROGRAM_FROM_TEST;
+    wchar_t full[MAX_PATH] = {};
+    GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
+    return full;
+}
+
+ProgramRun RunProgram(const std::wstring& arguments, const std::wstring& currentDirectory,
+                      unsigned long timeLimitMilliseconds) {
+    ProgramRun run;
+    const std::wstring program = ProgramPath();
+    std::wstring commandLine = L"\"" + program + L"\"";
+    if (!arguments.empty())
+        commandLine += L" " + arguments;
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION root{};
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, DEBUG_PROCESS,
+                        nullptr, currentDirectory.empty() ? nullptr : currentDirectory.c_str(),
+                        &startup, &root))
+        return run;
+    // Detaching from a process must not end it.
+    DebugSetProcessKillOnExit(FALSE);
+    CloseHandle(root.hThread);
+
+    // Every debuggee still alive, by id; the handles belong to the debug events.
+    std::map<DWORD, HANDLE> alive;
+    const ULONGLONG deadline = GetTickCount64() + timeLimitMilliseconds;
+    bool rootEnded = false;
+    while (!rootEnded || !alive.empty()) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline)
+            break;
+        DEBUG_EVENT event{};
+        if (!WaitForDebugEvent(&event, static_cast<DWORD>(deadline - now)))
+            continue;
+        DWORD status = DBG_CONTINUE;
+        switch (event.dwDebugEventCode) {
+        case CREATE_PROCESS_DEBUG_EVENT: {
+            const auto& info = event.u.CreateProcessInfo;
+            if (info.hFile)
+                CloseHandle(info.hFile);
+            alive[event.dwProcessId] = info.hProcess;
+            if (event.dwProcessId == root.dwProcessId)
+                break;
+            StartedProcess started = Describe(info.hProcess);
+            if (IsWineDesktop(started)) {
+                ContinueDebugEvent(event.dwProcessId, event.dwThreadId, DBG_CONTINUE);
+                DebugActiveProcessStop(event.dwProcessId);
+                alive.erase(event.dwProcessId);
+                continue;
+            }
+            run.started.push_back(std::move(started));
+            // Explorer is not run: what it would show is not under test.
+            TerminateProcess(info.hProcess, 0);
+            break;
+        }
+        case LOAD_DLL_DEBUG_EVENT:
+            if (event.u.LoadDll.hFile)
+                CloseHandle(event.u.LoadDll.hFile);
+            break;
+        case EXCEPTION_DEBUG_EVENT:
+            if (event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT)
+                status = DBG_EXCEPTION_NOT_HANDLED;
+            break;
+        case EXIT_PROCESS_DEBUG_EVENT:
+            alive.erase(event.dwProcessId);
+            if (event.dwProcessId == root.dwProcessId) {
+                rootEnded = true;
+                run.exitCode = event.u.ExitProcess.dwExitCode;
+            }
+            break;
+        default:
+            break;
+        }
+        ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
+    }
+
+    run.ranToEnd = rootEnded;
+    // Out of time: end whatever is left, by handle, so that nothing outlives the test.
+    for (const auto& [id, handle] : alive) {
+        TerminateProcess(handle, 1);
+        DebugActiveProcessStop(id);
+    }
+    if (!rootEnded)
+        TerminateProcess(root.hProcess, 1);
+    CloseHandle(root.hProcess);
+    return run;
+}
+
+} // namespace TestSupport

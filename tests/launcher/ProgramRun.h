@@ -1,0 +1,31 @@
+// Runs the built tarnwick.exe as a debuggee, so that every process it starts is seen
+// at its creation: its image and exact command line are read from its own process
+// parameters, and it is then ended before it runs a single instruction of its own.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace TestSupport {
+
+struct StartedProcess {
+    std::wstring image;       // ImagePathName of the new process
+    std::wstring commandLine; // CommandLine of the new process, exactly as passed
+};
+
+struct ProgramRun {
+    bool ranToEnd = false; // the program ended within the time limit
+    unsigned long exitCode = ~0ul;
+    std::vector<StartedProcess> started;
+};
+
+// The built program's full path, found from this test exe's own location.
+std::wstring ProgramPath();
+
+// Starts "<program>" followed by a blank and the arguments (no blank when they are
+// empty), in the given current directory (the test's own when empty), and waits for
+// it to end, at most the time limit.
+ProgramRun RunProgram(const std::wstring& arguments, const std::wstring& currentDirectory = L"",
+                      unsigned long timeLimitMilliseconds = 60000);
+
+} // namespace TestSupport

@@ -1,0 +1,170 @@
+// The built program, run as its own process on real shortcuts: the Explorer command
+// line it starts is read from the started process itself (see ProgramRun.h).
+#include "tests/launcher/ProgramRun.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <cwctype>
+#include <string>
+
+namespace {
+
+using TestSupport::ProgramRun;
+using TestSupport::RunProgram;
+using TestSupport::TempDirectory;
+
+std::wstring Lower(std::wstring text) {
+    for (auto& character : text)
+        character = static_cast<wchar_t>(std::towlower(character));
+    return text;
+}
+
+std::wstring WindowsExplorer() {
+    wchar_t directory[MAX_PATH] = {};
+    GetWindowsDirectoryW(directory, MAX_PATH);
+    std::wstring path = directory;
+    if (path.back() != L'\\')
+        path += L'\\';
+    return path + L"explorer.exe";
+}
+
+std::wstring Quoted(const std::wstring& text) {
+    return L"\"" + text + L"\"";
+}
+
+// Expects exactly one process started: Explorer from the Windows directory with the
+// given command line.
+void ExpectExplorerStarted(const ProgramRun& run, const std::wstring& commandLine) {
+    ASSERT_TRUE(run.ranToEnd);
+    EXPECT_EQ(run.exitCode, 0u);
+    ASSERT_EQ(run.started.size(), 1u);
+    EXPECT_EQ(Lower(run.started[0].image), Lower(WindowsExplorer()));
+    EXPECT_EQ(run.started[0].commandLine, commandLine);
+}
+
+void ExpectNothingStarted(const ProgramRun& run) {
+    ASSERT_TRUE(run.ranToEnd);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_TRUE(run.started.empty()) << run.started.front().commandLine;
+}
+
+class LauncherProgram : public testing::Test {
+protected:
+    std::wstring Folder(const std::wstring& relative) {
+        const std::wstring path = temp / relative;
+        CreateDirectoryW(path.c_str(), nullptr);
+        return path;
+    }
+    std::wstring Shortcut(const std::wstring& relative, const std::wstring& target) {
+        const std::wstring path = temp / relative;
+        TestSupport::ShortcutFields fields;
+        fields.target = target;
+        EXPECT_TRUE(TestSupport::WriteShortcut(path, fields)) << path;
+        return path;
+    }
+
+    TempDirectory temp;
+};
+
+TEST_F(LauncherProgram, ShortcutToAFileOpensTheFolderThatHoldsTheFile) {
+    Folder(L"Data");
+    Folder(L"Links");
+    const std::wstring document = TestSupport::WriteFile(temp / L"Data\\Report.txt", "report");
+    const std::wstring link = Shortcut(L"Links\\Report.lnk", document);
+    ExpectExplorerStarted(RunProgram(Quoted(link)),
+                          L"EXPLORER.EXE /n,/e," + (temp / L"Data") + L"\\");
+}
+
+TEST_F(LauncherProgram, ShortcutToAFolderOpensItsParent) {
+    const std::wstring reports = Folder(L"Data");
+    Folder(L"Data\\Reports");
+    const std::wstring link = Shortcut(L"Reports.lnk", temp / L"Data\\Reports");
+    ExpectExplorerStarted(RunProgram(link), L"EXPLORER.EXE /n,/e," + reports + L"\\");
+}
+
+TEST_F(LauncherProgram, ShortcutToADriveRootOpensTheRoot) {
+    const std::wstring link = Shortcut(L"Drive.lnk", L"C:\\");
+    ExpectExplorerStarted(RunProgram(Quoted(link)), L"EXPLORER.EXE /n,/e,C:\\");
+}
+
+TEST_F(LauncherProgram, ShortcutToMyComputerOpensTheVirtualFolderItself) {
+    const std::wstring link = temp / L"Computer.lnk";
+    {
+        PIDLIST_ABSOLUTE computer = nullptr;
+        ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &computer), S_OK);
+        IShellLinkW* shellLink = nullptr;
+        ASSERT_EQ(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void**>(&shellLink)),
+                  S_OK);
+        EXPECT_EQ(shellLink->SetIDList(computer), S_OK);
+        CoTaskMemFree(computer);
+        IPersistFile* file = nullptr;
+        ASSERT_EQ(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)),
+                  S_OK);
+        EXPECT_EQ(file->Save(link.c_str(), TRUE), S_OK);
+        file->Release();
+        shellLink->Release();
+    }
+    const ProgramRun run = RunProgram(Quoted(link));
+    ASSERT_TRUE(run.ranToEnd);
+    ASSERT_EQ(run.started.size(), 1u);
+    // The shell writes the class ID in upper case on Windows, in lower case on Wine.
+    EXPECT_EQ(Lower(run.started[0].commandLine),
+              L"explorer.exe /n,/e,::{20d04fe0-3aea-1069-a2d8-08002b30309d}");
+    EXPECT_EQ(run.started[0].commandLine.substr(0, 19), L"EXPLORER.EXE /n,/e,");
+}
+
+TEST_F(LauncherProgram, PathThatIsNoShortcutOpensItsOwnFolder) {
+    const std::wstring data = Folder(L"Data");
+    const std::wstring notes = TestSupport::WriteFile(temp / L"Data\\notes.txt", "notes");
+    ExpectExplorerStarted(RunProgram(notes), L"EXPLORER.EXE /n,/e," + data + L"\\");
+    // Quoted, the fallback keeps the opening quote of the arguments as received.
+    ExpectExplorerStarted(RunProgram(Quoted(notes)), L"EXPLORER.EXE /n,/e,\"" + data + L"\\");
+}
+
+TEST_F(LauncherProgram, EmptyCommandLineOrALoneQuoteStartsNothing) {
+    ExpectNothingStarted(RunProgram(L""));
+    ExpectNothingStarted(RunProgram(L"\""));
+}
+
+TEST_F(LauncherProgram, FolderWithACommaIsQuotedForExplorer) {
+    const std::wstring folder = Folder(L"Smith, Jones");
+    const std::wstring document = TestSupport::WriteFile(folder + L"\\Report.txt", "report");
+    const std::wstring link = Shortcut(L"Report.lnk", document);
+    ExpectExplorerStarted(RunProgram(Quoted(link)), L"EXPLORER.EXE /n,/e,\"" + folder + L"\\\"");
+}
+
+TEST_F(LauncherProgram, ExplorerBesideTheShortcutIsNeverStarted) {
+    const std::wstring data = Folder(L"Data");
+    const std::wstring document = TestSupport::WriteFile(data + L"\\Report.txt", "report");
+    const std::wstring link = Shortcut(L"Report.lnk", document);
+    // Any program will do as the planted one: the test's own exe.
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    ASSERT_TRUE(CopyFileW(self, (temp / L"EXPLORER.EXE").c_str(), FALSE));
+    ExpectExplorerStarted(RunProgram(Quoted(link), temp.Path().wstring()),
+                          L"EXPLORER.EXE /n,/e," + data + L"\\");
+}
+
+TEST_F(LauncherProgram, FolderNameOutsideTheAnsiCodePageArrivesIntact) {
+    // Hangul is in neither code page 1252 nor 932.
+    const std::wstring folder = Folder(L"\xD55C\xAE00");
+    const std::wstring document = TestSupport::WriteFile(folder + L"\\Report.txt", "report");
+    const std::wstring link = Shortcut(L"Report.lnk", document);
+    ExpectExplorerStarted(RunProgram(Quoted(link)), L"EXPLORER.EXE /n,/e," + folder + L"\\");
+}
+
+TEST_F(LauncherProgram, JapaneseShortcutAndFolderUnderCodePage932) {
+    if (!TestSupport::AnsiCodePageIs932())
+        GTEST_SKIP() << "needs the ANSI code page 932 (the cp932. run of this test)";
+    const std::wstring folder = Folder(L"\x8CC7\x6599"); // "資料"
+    const std::wstring document = TestSupport::WriteFile(folder + L"\\\x5831\x544A.txt", "report");
+    const std::wstring link = Shortcut(L"\x5831\x544A.lnk", document);
+    ExpectExplorerStarted(RunProgram(Quoted(link)), L"EXPLORER.EXE /n,/e," + folder + L"\\");
+}
+
+} // namespace
