@@ -125,63 +125,6 @@ public:
     std::wstring parsedName;
 };
 
-// Counts what the COM task allocator frees while it is registered.
-class FreeCountingSpy : public IMallocSpy {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IMallocSpy)) {
-            *object = static_cast<IMallocSpy*>(this);
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    // Lives on the test's stack.
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-
-    SIZE_T STDMETHODCALLTYPE PreAlloc(SIZE_T size) override { return size; }
-    void* STDMETHODCALLTYPE PostAlloc(void* actual) override { return actual; }
-    void* STDMETHODCALLTYPE PreFree(void* request, BOOL) override {
-        if (request)
-            frees.push_back(request);
-        return request;
-    }
-    void STDMETHODCALLTYPE PostFree(BOOL) override {}
-    SIZE_T STDMETHODCALLTYPE PreRealloc(void* request, SIZE_T size, void** newRequest,
-                                        BOOL) override {
-        *newRequest = request;
-        return size;
-    }
-    void* STDMETHODCALLTYPE PostRealloc(void* actual, BOOL) override { return actual; }
-    void* STDMETHODCALLTYPE PreGetSize(void* request, BOOL) override { return request; }
-    SIZE_T STDMETHODCALLTYPE PostGetSize(SIZE_T actual, BOOL) override { return actual; }
-    void* STDMETHODCALLTYPE PreDidAlloc(void* request, BOOL) override { return request; }
-    int STDMETHODCALLTYPE PostDidAlloc(void*, BOOL, int actual) override { return actual; }
-    void STDMETHODCALLTYPE PreHeapMinimize() override {}
-    void STDMETHODCALLTYPE PostHeapMinimize() override {}
-
-    std::vector<void*> frees;
-};
-
-// Registers the spy for one scope.
-class SpyScope {
-public:
-    explicit SpyScope(FreeCountingSpy& spy) : registered_(CoRegisterMallocSpy(&spy) == S_OK) {}
-    ~SpyScope() {
-        if (registered_)
-            CoRevokeMallocSpy();
-    }
-    bool Registered() const { return registered_; }
-
-private:
-    bool registered_;
-};
-
-long CountOf(const std::vector<void*>& frees, const void* address) {
-    return static_cast<long>(std::count(frees.begin(), frees.end(), address));
-}
-
 } // namespace
 
 TEST(FunctionShell, CloneCombineAndFreeGiveNewLists) {
@@ -273,15 +216,10 @@ TEST(FunctionShell, WideAnswerIsFreedExactlyOnce) {
     parent.wideAnswer = L"C:\\Wide\\\u00e9t\u00e9";
     const std::array<BYTE, 4> list{};
 
-    FreeCountingSpy spy;
-    std::wstring name;
-    {
-        SpyScope scope(spy);
-        ASSERT_TRUE(scope.Registered()) << "CoRegisterMallocSpy refused";
-        name = NameFromItemIDList(AddressOf(list.data()), parent.Pointer());
-    }
-    EXPECT_EQ(name, parent.wideAnswer);
-    EXPECT_EQ(CountOf(spy.frees, parent.handedOut), 1);
+    TestSupport::TaskFreeRecorder recorder;
+    ASSERT_TRUE(recorder.Registered()) << "CoRegisterMallocSpy refused";
+    EXPECT_EQ(NameFromItemIDList(AddressOf(list.data()), parent.Pointer()), parent.wideAnswer);
+    EXPECT_EQ(recorder.FreesOf(parent.handedOut), 1);
     EXPECT_EQ(parent.askedList, list.data());
     EXPECT_EQ(parent.askedFlags, static_cast<SHGDNF>(SHGDN_FORPARSING));
     EXPECT_TRUE(parent.Balanced());
@@ -295,22 +233,15 @@ TEST(FunctionShell, OffsetAndRecordAnswersFreeNothing) {
     FakeFolder parent;
     parent.displayAnswer.uType = STRRET_OFFSET;
     parent.displayAnswer.uOffset = 6;
-    FreeCountingSpy spy;
-    std::wstring offsetName;
-    std::wstring recordName;
-    {
-        SpyScope scope(spy);
-        ASSERT_TRUE(scope.Registered()) << "CoRegisterMallocSpy refused";
-        offsetName = NameFromItemIDList(AddressOf(list.data()), parent.Pointer());
+    TestSupport::TaskFreeRecorder recorder;
+    ASSERT_TRUE(recorder.Registered()) << "CoRegisterMallocSpy refused";
+    EXPECT_EQ(NameFromItemIDList(AddressOf(list.data()), parent.Pointer()), L"C:\\Offset");
 
-        parent.displayAnswer = {};
-        parent.displayAnswer.uType = STRRET_CSTR;
-        std::strcpy(parent.displayAnswer.cStr, "C:\\Record");
-        recordName = NameFromItemIDList(AddressOf(list.data()), parent.Pointer());
-    }
-    EXPECT_EQ(offsetName, L"C:\\Offset");
-    EXPECT_EQ(recordName, L"C:\\Record");
-    EXPECT_TRUE(spy.frees.empty());
+    parent.displayAnswer = {};
+    parent.displayAnswer.uType = STRRET_CSTR;
+    std::strcpy(parent.displayAnswer.cStr, "C:\\Record");
+    EXPECT_EQ(NameFromItemIDList(AddressOf(list.data()), parent.Pointer()), L"C:\\Record");
+    EXPECT_EQ(recorder.Frees(), 0u);
     EXPECT_TRUE(parent.Balanced());
 }
 

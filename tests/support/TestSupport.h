@@ -55,6 +55,26 @@ bool ReadShortcut(const std::wstring& path, ShortcutFields& fields);
 // The whole content of a file; empty when it cannot be read.
 std::string ReadFileBytes(const std::wstring& path);
 
+// Records what the COM task allocator frees while an instance lives (through
+// CoRegisterMallocSpy), to see that memory handed over is freed exactly once.
+// The spy itself lives for the whole process: the platform may keep calling it
+// after revocation while allocations made under it are still alive.
+class TaskFreeRecorder {
+public:
+    TaskFreeRecorder();
+    ~TaskFreeRecorder();
+    TaskFreeRecorder(const TaskFreeRecorder&) = delete;
+    TaskFreeRecorder& operator=(const TaskFreeRecorder&) = delete;
+
+    bool Registered() const { return registered_; }
+    // How often `address` was freed, and how many frees there were in all.
+    long FreesOf(const void* address) const;
+    std::size_t Frees() const;
+
+private:
+    bool registered_;
+};
+
 // A minimal COM object that counts AddRef and Release calls. It answers only
 // IUnknown; its reference count starts at 1 (the creator's reference).
 class CountingObject : public IUnknown {
