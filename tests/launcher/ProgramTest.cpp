@@ -66,15 +66,19 @@ protected:
         EXPECT_TRUE(TestSupport::WriteShortcut(path, fields)) << path;
         return path;
     }
+    // A document in its own folder and a shortcut to it; returns the shortcut's path.
+    std::wstring DocumentShortcut(const std::wstring& folder, const std::wstring& document,
+                                  const std::wstring& link) {
+        Folder(folder);
+        return Shortcut(link, TestSupport::WriteFile(temp / (folder + L"\\" + document), "text"));
+    }
 
     TempDirectory temp;
 };
 
 TEST_F(LauncherProgram, ShortcutToAFileOpensTheFolderThatHoldsTheFile) {
-    Folder(L"Data");
     Folder(L"Links");
-    const std::wstring document = TestSupport::WriteFile(temp / L"Data\\Report.txt", "report");
-    const std::wstring link = Shortcut(L"Links\\Report.lnk", document);
+    const std::wstring link = DocumentShortcut(L"Data", L"Report.txt", L"Links\\Report.lnk");
     ExpectExplorerStarted(RunProgram(Quoted(link)),
                           L"EXPLORER.EXE /n,/e," + (temp / L"Data") + L"\\");
 }
@@ -132,38 +136,35 @@ TEST_F(LauncherProgram, EmptyCommandLineOrALoneQuoteStartsNothing) {
 }
 
 TEST_F(LauncherProgram, FolderWithACommaIsQuotedForExplorer) {
-    const std::wstring folder = Folder(L"Smith, Jones");
-    const std::wstring document = TestSupport::WriteFile(folder + L"\\Report.txt", "report");
-    const std::wstring link = Shortcut(L"Report.lnk", document);
+    const std::wstring folder = temp / L"Smith, Jones";
+    const std::wstring link = DocumentShortcut(L"Smith, Jones", L"Report.txt", L"Report.lnk");
     ExpectExplorerStarted(RunProgram(Quoted(link)), L"EXPLORER.EXE /n,/e,\"" + folder + L"\\\"");
 }
 
 TEST_F(LauncherProgram, ExplorerBesideTheShortcutIsNeverStarted) {
-    const std::wstring data = Folder(L"Data");
-    const std::wstring document = TestSupport::WriteFile(data + L"\\Report.txt", "report");
-    const std::wstring link = Shortcut(L"Report.lnk", document);
+    const std::wstring link = DocumentShortcut(L"Data", L"Report.txt", L"Report.lnk");
     // Any program will do as the planted one: the test's own exe.
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     ASSERT_TRUE(CopyFileW(self, (temp / L"EXPLORER.EXE").c_str(), FALSE));
     ExpectExplorerStarted(RunProgram(Quoted(link), temp.Path().wstring()),
-                          L"EXPLORER.EXE /n,/e," + data + L"\\");
+                          L"EXPLORER.EXE /n,/e," + (temp / L"Data") + L"\\");
 }
 
 TEST_F(LauncherProgram, FolderNameOutsideTheAnsiCodePageArrivesIntact) {
     // Hangul is in neither code page 1252 nor 932.
-    const std::wstring folder = Folder(L"\xD55C\xAE00");
-    const std::wstring document = TestSupport::WriteFile(folder + L"\\Report.txt", "report");
-    const std::wstring link = Shortcut(L"Report.lnk", document);
+    const std::wstring folder = temp / L"\xD55C\xAE00";
+    const std::wstring link = DocumentShortcut(L"\xD55C\xAE00", L"Report.txt", L"Report.lnk");
     ExpectExplorerStarted(RunProgram(Quoted(link)), L"EXPLORER.EXE /n,/e," + folder + L"\\");
 }
 
 TEST_F(LauncherProgram, JapaneseShortcutAndFolderUnderCodePage932) {
     if (!TestSupport::AnsiCodePageIs932())
         GTEST_SKIP() << "needs the ANSI code page 932 (the cp932. run of this test)";
-    const std::wstring folder = Folder(L"\x8CC7\x6599"); // "資料"
-    const std::wstring document = TestSupport::WriteFile(folder + L"\\\x5831\x544A.txt", "report");
-    const std::wstring link = Shortcut(L"\x5831\x544A.lnk", document);
+    // "資料", "報告"
+    const std::wstring folder = temp / L"\x8CC7\x6599";
+    const std::wstring link =
+        DocumentShortcut(L"\x8CC7\x6599", L"\x5831\x544A.txt", L"\x5831\x544A.lnk");
     ExpectExplorerStarted(RunProgram(Quoted(link)), L"EXPLORER.EXE /n,/e," + folder + L"\\");
 }
 
