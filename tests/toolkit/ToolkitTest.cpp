@@ -1,0 +1,402 @@
+#include "resources/resource.h"
+#include "toolkit/Form.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Toolkit::CommandButton;
+using Toolkit::ControlOptions;
+using Toolkit::DragEventArgs;
+using Toolkit::DragState;
+using Toolkit::Label;
+using Toolkit::TextBox;
+
+constexpr wchar_t FaceName[] = L"ＭＳ Ｐゴシック";
+
+// A small form: a label, an editable and a locked text box, a default and a cancel
+// button, each group member carrying its index, and events recorded as text.
+class SampleForm : public Toolkit::Form {
+public:
+    static std::shared_ptr<SampleForm> Create() {
+        return std::shared_ptr<SampleForm>(new SampleForm());
+    }
+
+    Label& label() { return Touch(label_); }
+    TextBox& text(int index) { return Touch(text_[index]); }
+    CommandButton& button(int index) { return Touch(button_[index]); }
+
+    std::vector<std::wstring> events;
+    int loads = 0;
+    int unloads = 0;
+    bool unloadOnClick = false;
+
+private:
+    SampleForm()
+        : Form(L"Sample", {0, 0, 4800, 2400}, {FaceName, 9, SHIFTJIS_CHARSET, false}, true) {}
+
+    // The pointer is read after the load that sets it.
+    template <typename Kind> Kind& Touch(Kind* const& control) {
+        Load();
+        return *control;
+    }
+
+    void CreateControls() override {
+        label_ = &Add<Label>({.Index = 0,
+                              .Bounds = {120, 120, 1152, 180},
+                              .Caption = L"ファイル名(&F):",
+                              .ToolTipText = L"名前です。",
+                              .FontBold = true,
+                              .OLEDropTarget = true});
+        text_[0] = &Add<TextBox>({.Index = 0, .Bounds = {1320, 120, 3000, 264}});
+        text_[1] = &Add<TextBox>({.Index = 1, .Bounds = {1320, 480, 3000, 264}, .Locked = true});
+        button_[0] = &Add<CommandButton>(
+            {.Index = 0, .Bounds = {1320, 1200, 1080, 360}, .Caption = L"&OK", .Default = true});
+        button_[1] = &Add<CommandButton>({.Index = 1,
+                                          .Bounds = {2640, 1200, 1080, 360},
+                                          .Caption = L"閉じる(&C)",
+                                          .Cancel = true});
+        label_->Click = [this](std::int16_t index) { Record(L"label click", index); };
+        for (TextBox* box : text_) {
+            box->Change = [this](std::int16_t index) { Record(L"change", index); };
+            box->GotFocus = [this](std::int16_t index) { Record(L"focus", index); };
+        }
+        for (CommandButton* button : button_) {
+            button->Click = [this](std::int16_t index) {
+                Record(L"click", index);
+                if (unloadOnClick)
+                    Unload();
+            };
+            button->GotFocus = [this](std::int16_t index) { Record(L"button focus", index); };
+        }
+        label_->OLEDragOver = [this](std::int16_t index, DragEventArgs& args) {
+            Record(L"drag " + std::to_wstring(static_cast<int>(args.State)), index);
+            args.Effect = DROPEFFECT_LINK;
+        };
+        label_->OLEDragDrop = [this](std::int16_t index, DragEventArgs&) {
+            Record(L"drop", index);
+        };
+    }
+    void Form_Load() override { ++loads; }
+    void Form_Unload() override { ++unloads; }
+
+    void Record(const std::wstring& what, std::int16_t index) {
+        events.push_back(what + L" " + std::to_wstring(index));
+    }
+
+    Label* label_ = nullptr;
+    TextBox* text_[2] = {};
+    CommandButton* button_[2] = {};
+};
+
+LOGFONTW FontOf(HWND window) {
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)), sizeof font, &font);
+    return font;
+}
+
+std::wstring ToolTipOf(HWND tip, HWND owner, HWND control) {
+    wchar_t text[256] = {};
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = owner;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = text;
+    SendMessageW(tip, TTM_GETTEXTW, std::size(text), reinterpret_cast<LPARAM>(&tool));
+    return text;
+}
+
+MSG KeyMessage(HWND window, UINT key) {
+    MSG message{};
+    message.hwnd = window;
+    message.message = WM_KEYDOWN;
+    message.wParam = key;
+    message.lParam = 1;
+    return message;
+}
+
+TEST(Toolkit, TwipsArePixelsAtTheScreenDpi) {
+    EXPECT_EQ(Toolkit::TwipsToPixels(6480, 96), 432);
+    EXPECT_EQ(Toolkit::TwipsToPixels(2784, 96), 186); // 185.6 rounds to the nearest
+    EXPECT_EQ(Toolkit::TwipsToPixels(1440, 120), 120);
+    EXPECT_EQ(Toolkit::PixelsToTwips(432, 96), 6480);
+}
+
+TEST(Toolkit, FormLoadsOnFirstTouchAndAgainAfterUnload) {
+    auto form = SampleForm::Create();
+    EXPECT_FALSE(form->IsLoaded());
+    EXPECT_EQ(form->WindowHandle(), nullptr);
+    EXPECT_EQ(form->loads, 0);
+
+    form->text(0); // first touch
+    ASSERT_TRUE(form->IsLoaded());
+    const HWND window = form->WindowHandle();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(form->loads, 1);
+    EXPECT_FALSE(IsWindowVisible(window));
+
+    RECT client{};
+    GetClientRect(window, &client);
+    EXPECT_EQ(client.right, MulDiv(4800, Toolkit::ScreenDpiX(), 1440));
+    EXPECT_EQ(client.bottom, MulDiv(2400, Toolkit::ScreenDpiY(), 1440));
+
+    form->Unload();
+    EXPECT_FALSE(form->IsLoaded());
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(form->unloads, 1);
+
+    form->label();
+    EXPECT_EQ(form->loads, 2);
+    form->Unload();
+}
+
+TEST(Toolkit, CloseBoxUnloadsTheForm) {
+    auto form = SampleForm::Create();
+    form->Show();
+    SendMessageW(form->WindowHandle(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(form->IsLoaded());
+    EXPECT_EQ(form->unloads, 1);
+}
+
+TEST(Toolkit, ChangeFiresOncePerChangeByCodeOrTyping) {
+    auto form = SampleForm::Create();
+    TextBox& box = form->text(0);
+
+    box.Text(L"abc");
+    EXPECT_EQ(box.Text(), L"abc");
+    box.Text(L"abc"); // the same text is no change
+    box.Text(L"");
+    EXPECT_EQ(form->events, (std::vector<std::wstring>{L"change 0", L"change 0"}));
+
+    form->events.clear();
+    SendMessageW(box.Handle(), WM_CHAR, L'x', 1);
+    SendMessageW(box.Handle(), WM_CHAR, L'y', 1);
+    SendMessageW(box.Handle(), EM_SETSEL, 0, -1);
+    SendMessageW(box.Handle(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"引数"));
+    EXPECT_EQ(box.Text(), L"引数");
+    EXPECT_EQ(form->events, (std::vector<std::wstring>{L"change 0", L"change 0", L"change 0"}));
+    form->Unload();
+}
+
+TEST(Toolkit, LockedTextBoxRefusesTypingButTakesTextFromCode) {
+    auto form = SampleForm::Create();
+    TextBox& locked = form->text(1);
+    EXPECT_TRUE(GetWindowLongW(locked.Handle(), GWL_STYLE) & ES_READONLY);
+
+    SendMessageW(locked.Handle(), WM_CHAR, L'x', 1);
+    EXPECT_EQ(locked.Text(), L"");
+    locked.Text(L"C:\\windows");
+    EXPECT_EQ(locked.Text(), L"C:\\windows");
+    EXPECT_EQ(form->events, (std::vector<std::wstring>{L"change 1"}));
+    form->Unload();
+}
+
+TEST(Toolkit, FocusAndClicksRaiseEventsWithTheIndex) {
+    auto form = SampleForm::Create();
+    form->Show();
+    // Showing puts the focus into the first control that takes it.
+    EXPECT_EQ(GetFocus(), form->text(0).Handle());
+    form->text(1).SetFocus();
+    EXPECT_EQ(form->events, (std::vector<std::wstring>{L"focus 0", L"focus 1"}));
+
+    form->events.clear();
+    const HWND label = form->label().Handle();
+    SendMessageW(label, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    SendMessageW(label, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    SendMessageW(form->button(1).Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(form->events,
+              (std::vector<std::wstring>{L"label click 0", L"button focus 1", L"click 1"}));
+    form->Unload();
+}
+
+TEST(Toolkit, EnterClicksTheEnabledDefaultButtonAndEscapeTheCancelButton) {
+    auto form = SampleForm::Create();
+    form->Show();
+    const HWND field = form->text(0).Handle();
+    form->events.clear();
+
+    MSG enter = KeyMessage(field, VK_RETURN);
+    EXPECT_TRUE(Toolkit::PreTranslateFormMessage(enter));
+    form->button(0).Enabled(false);
+    EXPECT_FALSE(IsWindowEnabled(form->button(0).Handle()));
+    EXPECT_TRUE(Toolkit::PreTranslateFormMessage(enter));
+    MSG escape = KeyMessage(field, VK_ESCAPE);
+    EXPECT_TRUE(Toolkit::PreTranslateFormMessage(escape));
+    EXPECT_EQ(form->events, (std::vector<std::wstring>{L"click 0", L"click 1"}));
+    form->Unload();
+}
+
+TEST(Toolkit, UnloadInsideAClickOfItsOwnButtonIsSafe) {
+    auto form = SampleForm::Create();
+    form->Show();
+    form->unloadOnClick = true;
+    SendMessageW(form->button(1).Handle(), BM_CLICK, 0, 0);
+    EXPECT_FALSE(form->IsLoaded());
+    EXPECT_EQ(form->unloads, 1);
+}
+
+TEST(Toolkit, FontsAreTheFormsAndBoldSwitchesAtRunTime) {
+    auto form = SampleForm::Create();
+    Label& label = form->label();
+    LOGFONTW font = FontOf(label.Handle());
+    EXPECT_STREQ(font.lfFaceName, FaceName);
+    EXPECT_EQ(font.lfCharSet, SHIFTJIS_CHARSET);
+    EXPECT_EQ(font.lfWeight, FW_BOLD);
+    EXPECT_EQ(font.lfHeight, -MulDiv(9, Toolkit::ScreenDpiY(), 72));
+    EXPECT_EQ(FontOf(form->text(0).Handle()).lfWeight, FW_NORMAL);
+
+    label.FontBold(false);
+    EXPECT_EQ(FontOf(label.Handle()).lfWeight, FW_NORMAL);
+    // Bold and normal come from the form, shared between controls.
+    const HGDIOBJ normal =
+        reinterpret_cast<HGDIOBJ>(SendMessageW(label.Handle(), WM_GETFONT, 0, 0));
+    EXPECT_EQ(normal,
+              reinterpret_cast<HGDIOBJ>(SendMessageW(form->text(0).Handle(), WM_GETFONT, 0, 0)));
+    label.FontBold(true);
+    const HGDIOBJ bold = reinterpret_cast<HGDIOBJ>(SendMessageW(label.Handle(), WM_GETFONT, 0, 0));
+
+    form->Unload();
+    EXPECT_EQ(GetObjectType(normal), 0u);
+    EXPECT_EQ(GetObjectType(bold), 0u);
+}
+
+TEST(Toolkit, ToolTipsFollowTheirControls) {
+    auto form = SampleForm::Create();
+    Label& label = form->label();
+    const HWND tip = form->ToolTipWindow();
+    ASSERT_NE(tip, nullptr);
+    const HWND window = form->WindowHandle();
+    EXPECT_EQ(ToolTipOf(tip, window, label.Handle()), L"名前です。");
+    EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
+
+    label.ToolTipText(L"説明などです。");
+    EXPECT_EQ(ToolTipOf(tip, window, label.Handle()), L"説明などです。");
+    label.ToolTipText(L"");
+    EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 0);
+    form->text(0).ToolTipText(L"引数です。");
+    EXPECT_EQ(ToolTipOf(tip, window, form->text(0).Handle()), L"引数です。");
+    form->Unload();
+}
+
+TEST(Toolkit, BitmapPictureIsTransparentWhereItIsLightGrey) {
+    constexpr COLORREF grey = RGB(192, 192, 192);
+    FunctionShell::Picture picture = Toolkit::PictureFromBitmapResource(IDB_BROWSE_FOLDER, grey);
+    const HICON icon = FunctionShell::IconOfPicture(picture);
+    ASSERT_NE(icon, nullptr);
+
+    // Compare the mask with the resource's own pixels.
+    const HBITMAP source = static_cast<HBITMAP>(LoadImageW(
+        GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_BROWSE_FOLDER), IMAGE_BITMAP, 0, 0, 0));
+    ASSERT_NE(source, nullptr);
+    ICONINFO parts{};
+    ASSERT_TRUE(GetIconInfo(icon, &parts));
+    const HDC screen = GetDC(nullptr);
+    const HDC image = CreateCompatibleDC(screen);
+    const HDC mask = CreateCompatibleDC(screen);
+    const HGDIOBJ oldImage = SelectObject(image, source);
+    const HGDIOBJ oldMask = SelectObject(mask, parts.hbmMask);
+    int transparent = 0;
+    int opaque = 0;
+    int wrong = 0;
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            const bool isGrey = GetPixel(image, x, y) == grey;
+            const bool masked = GetPixel(mask, x, y) == RGB(255, 255, 255);
+            (isGrey ? transparent : opaque) += 1;
+            wrong += isGrey != masked ? 1 : 0;
+        }
+    }
+    SelectObject(image, oldImage);
+    SelectObject(mask, oldMask);
+    DeleteDC(image);
+    DeleteDC(mask);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(parts.hbmMask);
+    DeleteObject(parts.hbmColor);
+    DeleteObject(source);
+    EXPECT_GT(transparent, 0);
+    EXPECT_GT(opaque, 0);
+    EXPECT_EQ(wrong, 0);
+
+    EXPECT_FALSE(Toolkit::PictureFromBitmapResource(9999, grey));
+}
+
+TEST(Toolkit, ButtonKeepsThePictureItShows) {
+    auto form = SampleForm::Create();
+    CommandButton& button = form->button(0);
+    button.Picture(Toolkit::PictureFromBitmapResource(IDB_BROWSE_OPEN, RGB(192, 192, 192)));
+    const HICON icon = FunctionShell::IconOfPicture(button.Picture());
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(button.Handle(), BM_GETIMAGE, IMAGE_ICON, 0)),
+              icon);
+
+    button.Picture({});
+    EXPECT_EQ(SendMessageW(button.Handle(), BM_GETIMAGE, IMAGE_ICON, 0), 0);
+    ICONINFO parts{};
+    EXPECT_FALSE(GetIconInfo(icon, &parts)); // the released picture destroyed its icon
+    form->Unload();
+}
+
+// Drag data that offers nothing; the tests only follow its references.
+class EmptyData : public IDataObject {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDataObject)) {
+            *object = this;
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+    ULONG STDMETHODCALLTYPE Release() override { return --references; }
+    HRESULT STDMETHODCALLTYPE GetData(FORMATETC*, STGMEDIUM*) override { return DV_E_FORMATETC; }
+    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override {
+        return DV_E_FORMATETC;
+    }
+    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC*) override { return DV_E_FORMATETC; }
+    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
+
+    long references = 1;
+};
+
+TEST(Toolkit, DropTargetHandsEnterOverLeaveAndDropToTheControl) {
+    auto form = SampleForm::Create();
+    IDropTarget* target = form->label().DropTargetObject();
+    ASSERT_NE(target, nullptr);
+    EXPECT_EQ(form->text(0).DropTargetObject(), nullptr); // made without drops
+    EXPECT_NE(form->DropTargetObject(), nullptr);
+
+    EmptyData data;
+    POINTL point{0, 0};
+    DWORD effect = DROPEFFECT_COPY | DROPEFFECT_LINK;
+    EXPECT_EQ(target->DragEnter(&data, MK_LBUTTON, point, &effect), S_OK);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_LINK));
+    EXPECT_EQ(target->DragOver(MK_LBUTTON, point, &effect), S_OK);
+    EXPECT_EQ(target->DragLeave(), S_OK);
+    EXPECT_EQ(data.references, 1); // the data held from enter to leave is given back
+    EXPECT_EQ(target->DragEnter(&data, MK_LBUTTON, point, &effect), S_OK);
+    EXPECT_EQ(target->Drop(&data, 0, point, &effect), S_OK);
+    EXPECT_EQ(data.references, 1);
+    EXPECT_EQ(form->events, (std::vector<std::wstring>{L"drag 0 0", L"drag 2 0", L"drag 1 0",
+                                                       L"drag 0 0", L"drop 0"}));
+    form->Unload();
+}
+
+} // namespace

@@ -1,0 +1,255 @@
+#include "toolkit/Control.h"
+#include "toolkit/DropTarget.h"
+#include "toolkit/Form.h"
+#include "toolkit/Handles.h"
+
+#include <commctrl.h>
+
+#include <utility>
+
+namespace Toolkit {
+
+namespace {
+
+std::wstring WindowText(HWND window) {
+    if (window == nullptr)
+        return {};
+    const int length = GetWindowTextLengthW(window);
+    if (length <= 0)
+        return {};
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(window, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+    return text;
+}
+
+void SetWindowTextOf(HWND window, std::wstring_view text) {
+    if (window == nullptr)
+        return;
+    const std::wstring terminated(text);
+    SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(terminated.c_str()));
+}
+
+} // namespace
+
+Control::Control(Form& parent, const ControlOptions& options)
+    : parent_(parent), index_(options.Index), bounds_(options.Bounds), font_(parent.DefaultFont()),
+      toolTip_(options.ToolTipText), enabled_(options.Enabled), wantsDrops_(options.OLEDropTarget) {
+    font_.Bold = options.FontBold;
+}
+
+Control::~Control() {
+    dropTarget_.reset();
+}
+
+void Control::CreateControlWindow(const wchar_t* className, DWORD style, DWORD extendedStyle,
+                                  std::wstring_view text) {
+    const PixelRectangle pixels = ToPixels(bounds_);
+    const std::wstring terminated(text);
+    const int id = parent_.NextControlId();
+    window_ =
+        CreateWindowExW(extendedStyle, className, terminated.c_str(),
+                        style | WS_CHILD | WS_VISIBLE | (enabled_ ? 0 : WS_DISABLED), pixels.Left,
+                        pixels.Top, pixels.Width, pixels.Height, parent_.WindowHandle(),
+                        reinterpret_cast<HMENU>(INT_PTR{id}), GetModuleHandleW(nullptr), nullptr);
+    if (window_ == nullptr)
+        return;
+    ApplyFont();
+    ApplyToolTip(false);
+    if (wantsDrops_) {
+        dropTarget_ = std::make_unique<DropTarget>(window_, [this](DragEventArgs& args, bool drop) {
+            Form::EventScope scope(parent_);
+            const DragHandler& handler = drop ? OLEDragDrop : OLEDragOver;
+            if (handler)
+                handler(index_, args);
+        });
+    }
+}
+
+void Control::Raise(const IndexHandler& handler) {
+    if (!handler)
+        return;
+    Form::EventScope scope(parent_);
+    handler(index_);
+}
+
+void Control::Detach() {
+    dropTarget_.reset();
+    window_ = nullptr;
+}
+
+bool Control::Enabled() const {
+    return enabled_;
+}
+
+void Control::Enabled(bool NewEnabled) {
+    enabled_ = NewEnabled;
+    if (window_ != nullptr)
+        EnableWindow(window_, NewEnabled ? TRUE : FALSE);
+}
+
+void Control::FontBold(bool NewBold) {
+    if (font_.Bold == NewBold)
+        return;
+    font_.Bold = NewBold;
+    ApplyFont();
+}
+
+void Control::ApplyFont() {
+    if (window_ == nullptr)
+        return;
+    // The form keeps the font: WM_SETFONT hands over no ownership.
+    SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(parent_.FontHandle(font_)), TRUE);
+}
+
+void Control::ToolTipText(std::wstring_view NewText) {
+    const bool wasRegistered = !toolTip_.empty();
+    toolTip_ = NewText;
+    ApplyToolTip(wasRegistered);
+}
+
+void Control::ApplyToolTip(bool wasRegistered) {
+    const HWND tip = parent_.ToolTipWindow();
+    if (tip == nullptr || window_ == nullptr)
+        return;
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = parent_.WindowHandle();
+    tool.uId = reinterpret_cast<UINT_PTR>(window_);
+    tool.lpszText = toolTip_.data();
+    if (toolTip_.empty()) {
+        if (wasRegistered)
+            SendMessageW(tip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+        return;
+    }
+    SendMessageW(tip, wasRegistered ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0,
+                 reinterpret_cast<LPARAM>(&tool));
+}
+
+IDropTarget* Control::DropTargetObject() const {
+    return dropTarget_ && dropTarget_->Registered() ? dropTarget_->Object() : nullptr;
+}
+
+void Control::SetFocus() {
+    if (window_ != nullptr)
+        ::SetFocus(window_);
+}
+
+Label::Label(Form& parent, const ControlOptions& options) : Control(parent, options) {
+    CreateControlWindow(L"STATIC", SS_LEFT | SS_NOTIFY, 0, options.Caption);
+}
+
+std::wstring Label::Caption() const {
+    return WindowText(Handle());
+}
+
+void Label::Caption(std::wstring_view NewCaption) {
+    SetWindowTextOf(Handle(), NewCaption);
+}
+
+void Label::OnNotify(WORD code) {
+    if (code == STN_CLICKED)
+        Raise(Click);
+}
+
+TextBox::TextBox(Form& parent, const ControlOptions& options)
+    : Control(parent, options), text_(options.Caption), locked_(options.Locked) {
+    CreateControlWindow(L"EDIT",
+                        WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL | (locked_ ? ES_READONLY : 0),
+                        WS_EX_CLIENTEDGE, text_);
+}
+
+std::wstring TextBox::Text() const {
+    return Handle() != nullptr ? WindowText(Handle()) : text_;
+}
+
+void TextBox::Text(std::wstring_view NewText) {
+    if (Text() == NewText)
+        return;
+    text_ = NewText;
+    if (Handle() != nullptr) {
+        // The edit's own EN_CHANGE for this write is swallowed, so that the change is
+        // raised exactly once below, whatever the edit control reports.
+        settingText_ = true;
+        SetWindowTextOf(Handle(), text_);
+        settingText_ = false;
+    }
+    Raise(Change);
+}
+
+void TextBox::OnNotify(WORD code) {
+    switch (code) {
+    case EN_CHANGE:
+        if (settingText_)
+            return;
+        text_ = WindowText(Handle());
+        Raise(Change);
+        return;
+    case EN_SETFOCUS:
+        Raise(GotFocus);
+        return;
+    default:
+        return;
+    }
+}
+
+CommandButton::CommandButton(Form& parent, const ControlOptions& options)
+    : Control(parent, options), default_(options.Default), cancel_(options.Cancel) {
+    const DWORD kind = default_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+    CreateControlWindow(L"BUTTON",
+                        WS_TABSTOP | BS_NOTIFY | kind | (options.Graphical ? BS_ICON : 0), 0,
+                        options.Caption);
+}
+
+std::wstring CommandButton::Caption() const {
+    return WindowText(Handle());
+}
+
+void CommandButton::Caption(std::wstring_view NewCaption) {
+    SetWindowTextOf(Handle(), NewCaption);
+}
+
+void CommandButton::Picture(FunctionShell::Picture NewPicture) {
+    // The button lets go of the old icon before the old picture destroys it.
+    if (Handle() != nullptr)
+        SendMessageW(Handle(), BM_SETIMAGE, IMAGE_ICON,
+                     reinterpret_cast<LPARAM>(FunctionShell::IconOfPicture(NewPicture)));
+    picture_ = std::move(NewPicture);
+}
+
+void CommandButton::OnNotify(WORD code) {
+    switch (code) {
+    case BN_CLICKED:
+        Raise(Click);
+        return;
+    case BN_SETFOCUS:
+        Raise(GotFocus);
+        return;
+    default:
+        return;
+    }
+}
+
+FunctionShell::Picture PictureFromBitmapResource(int ResourceId, COLORREF Transparent) {
+    const UniqueBitmap bitmap(
+        static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(ResourceId),
+                                        IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    if (!bitmap)
+        return {};
+    BITMAP shape{};
+    if (GetObjectW(bitmap.Get(), sizeof shape, &shape) == 0)
+        return {};
+    // The image list builds the mask from the transparent colour; its icon then
+    // carries image and mask together, so the button face shows through.
+    const UniqueImageList list(
+        ImageList_Create(shape.bmWidth, shape.bmHeight, ILC_COLOR24 | ILC_MASK, 1, 0));
+    if (!list || ImageList_AddMasked(list.Get(), bitmap.Get(), Transparent) < 0)
+        return {};
+    const HICON icon = ImageList_GetIcon(list.Get(), 0, ILD_NORMAL);
+    if (icon == nullptr)
+        return {};
+    return FunctionShell::PictureFromIcon(icon);
+}
+
+} // namespace Toolkit

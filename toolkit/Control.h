@@ -1,0 +1,172 @@
+// The controls of a toolkit form: a thin layer over the system's STATIC, EDIT and
+// BUTTON windows that raises the events a form's handlers expect (change, focus,
+// click, OLE drag and drop), each with the control's index in its group.
+#pragma once
+
+#include "shell/IconPictures.h"
+#include "toolkit/Units.h"
+
+#include <windows.h>
+#include <objidl.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace Toolkit {
+
+class Form;
+class DropTarget;
+
+struct FontSpec {
+    std::wstring Name;
+    int Size = 9; // points
+    BYTE Charset = DEFAULT_CHARSET;
+    bool Bold = false;
+    bool operator==(const FontSpec&) const = default;
+};
+
+// The states of a drag-over notification.
+enum class DragState : std::int16_t { Enter = 0, Leave = 1, Over = 2 };
+
+// One OLE drag notification as a form or control hands it to its handler.
+struct DragEventArgs {
+    IDataObject* Data = nullptr;    // valid for the call only; nullptr is possible on leave
+    DWORD Effect = DROPEFFECT_NONE; // in: what the source allows; out: the answer
+    std::int16_t Button = 0;        // 1 left, 2 right, 4 middle
+    std::int16_t Shift = 0;         // 1 Shift, 2 Ctrl, 4 Alt
+    int X = 0;                      // twips, in the receiver's client area
+    int Y = 0;
+    DragState State = DragState::Over; // not used by a drop
+};
+
+// How a control is made; one description serves every kind.
+struct ControlOptions {
+    std::int16_t Index = -1; // position in its group; -1 for a single control
+    Twips Bounds{};
+    std::wstring Caption{}; // label and button caption, text box text
+    std::wstring ToolTipText{};
+    bool FontBold = false;
+    bool Enabled = true;
+    bool Locked = false;    // text box: read-only to the user, still written by code
+    bool Default = false;   // button: clicked by Enter
+    bool Cancel = false;    // button: clicked by Escape
+    bool Graphical = false; // button: shows its picture instead of the caption
+    bool OLEDropTarget = false;
+};
+
+class Control {
+public:
+    using IndexHandler = std::function<void(std::int16_t Index)>;
+    using DragHandler = std::function<void(std::int16_t Index, DragEventArgs& Args)>;
+
+    virtual ~Control();
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+
+    HWND Handle() const { return window_; }
+    std::int16_t Index() const { return index_; }
+    Form& Parent() const { return parent_; }
+    const Twips& Bounds() const { return bounds_; }
+
+    bool Enabled() const;
+    void Enabled(bool NewEnabled);
+    const FontSpec& Font() const { return font_; }
+    bool FontBold() const { return font_.Bold; }
+    void FontBold(bool NewBold);
+    const std::wstring& ToolTipText() const { return toolTip_; }
+    void ToolTipText(std::wstring_view NewText);
+    void SetFocus();
+    // The control's registered drop target; nullptr without one.
+    IDropTarget* DropTargetObject() const;
+
+    // Events; each receives the control's index.
+    IndexHandler Click;
+    IndexHandler GotFocus;
+    // Raised only for a control made with OLEDropTarget.
+    DragHandler OLEDragOver;
+    DragHandler OLEDragDrop;
+
+protected:
+    Control(Form& parent, const ControlOptions& options);
+    void CreateControlWindow(const wchar_t* className, DWORD style, DWORD extendedStyle,
+                             std::wstring_view text);
+    void Raise(const IndexHandler& handler);
+
+private:
+    friend class Form;
+    // A WM_COMMAND notification code sent by this control to the form.
+    virtual void OnNotify(WORD code) = 0;
+    // The window is going away with its form.
+    void Detach();
+    void ApplyFont();
+    void ApplyToolTip(bool wasRegistered);
+
+    Form& parent_;
+    std::int16_t index_;
+    Twips bounds_;
+    FontSpec font_;
+    std::wstring toolTip_;
+    bool enabled_;
+    bool wantsDrops_;
+    HWND window_ = nullptr;
+    std::unique_ptr<DropTarget> dropTarget_;
+};
+
+// A STATIC caption; clicks need SS_NOTIFY, which also lets its tooltip see the mouse.
+class Label : public Control {
+public:
+    Label(Form& parent, const ControlOptions& options);
+    std::wstring Caption() const;
+    void Caption(std::wstring_view NewCaption);
+
+private:
+    void OnNotify(WORD code) override;
+};
+
+// A single-line EDIT. Every change of its text, typed or set by code, raises Change
+// exactly once; setting the text it already holds is no change and raises nothing.
+class TextBox : public Control {
+public:
+    TextBox(Form& parent, const ControlOptions& options);
+    std::wstring Text() const;
+    void Text(std::wstring_view NewText);
+    bool Locked() const { return locked_; }
+
+    IndexHandler Change;
+
+private:
+    void OnNotify(WORD code) override;
+
+    std::wstring text_; // the text while there is no window
+    bool locked_;
+    bool settingText_ = false;
+};
+
+// A push button with a caption, or a picture-only button that keeps its picture
+// (and through it the icon the button shows).
+class CommandButton : public Control {
+public:
+    CommandButton(Form& parent, const ControlOptions& options);
+    std::wstring Caption() const;
+    void Caption(std::wstring_view NewCaption);
+    bool Default() const { return default_; }
+    bool Cancel() const { return cancel_; }
+    const FunctionShell::Picture& Picture() const { return picture_; }
+    void Picture(FunctionShell::Picture NewPicture);
+
+private:
+    void OnNotify(WORD code) override;
+
+    bool default_;
+    bool cancel_;
+    FunctionShell::Picture picture_;
+};
+
+// A picture of a 16-colour bitmap resource of the program, with every pixel of the
+// colour Transparent left see-through; no picture when the resource is missing.
+FunctionShell::Picture PictureFromBitmapResource(int ResourceId, COLORREF Transparent);
+
+} // namespace Toolkit

@@ -1,0 +1,130 @@
+#include "toolkit/DropTarget.h"
+
+#include <ole2.h>
+
+#include <atomic>
+#include <utility>
+
+namespace Toolkit {
+
+class DropTargetObject final : public IDropTarget {
+public:
+    DropTargetObject(HWND window, DropTarget::Handler notify)
+        : window_(window), notify_(std::move(notify)) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        if (object == nullptr)
+            return E_POINTER;
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDropTarget)) {
+            *object = static_cast<IDropTarget*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = --references_;
+        if (left == 0)
+            delete this;
+        return left;
+    }
+
+    HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD keys, POINTL point,
+                                        DWORD* effect) override {
+        Hold(data);
+        return Notify(keys, point, effect, DragState::Enter, false);
+    }
+    HRESULT STDMETHODCALLTYPE DragOver(DWORD keys, POINTL point, DWORD* effect) override {
+        return Notify(keys, point, effect, DragState::Over, false);
+    }
+    HRESULT STDMETHODCALLTYPE DragLeave() override {
+        // Leave carries no position or keys: the last ones seen stand in for them.
+        DWORD effect = DROPEFFECT_NONE;
+        Notify(lastKeys_, lastPoint_, &effect, DragState::Leave, false);
+        Hold(nullptr);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD keys, POINTL point,
+                                   DWORD* effect) override {
+        Hold(data);
+        const HRESULT result = Notify(keys, point, effect, DragState::Over, true);
+        Hold(nullptr);
+        return result;
+    }
+
+    // The window is going away: no notification may reach its handler any more.
+    void Disconnect() {
+        notify_ = nullptr;
+        Hold(nullptr);
+    }
+
+private:
+    ~DropTargetObject() { Hold(nullptr); }
+
+    void Hold(IDataObject* data) {
+        if (data != nullptr)
+            data->AddRef();
+        if (data_ != nullptr)
+            data_->Release();
+        data_ = data;
+    }
+
+    HRESULT Notify(DWORD keys, POINTL point, DWORD* effect, DragState state, bool drop) {
+        if (effect == nullptr)
+            return E_INVALIDARG;
+        lastKeys_ = keys;
+        lastPoint_ = point;
+        DragEventArgs args;
+        args.Data = data_;
+        args.Effect = *effect;
+        args.Button = static_cast<std::int16_t>(((keys & MK_LBUTTON) ? 1 : 0) |
+                                                ((keys & MK_RBUTTON) ? 2 : 0) |
+                                                ((keys & MK_MBUTTON) ? 4 : 0));
+        args.Shift =
+            static_cast<std::int16_t>(((keys & MK_SHIFT) ? 1 : 0) | ((keys & MK_CONTROL) ? 2 : 0) |
+                                      ((keys & MK_ALT) ? 4 : 0));
+        POINT client{point.x, point.y};
+        ScreenToClient(window_, &client);
+        args.X = PixelsToTwips(client.x, ScreenDpiX());
+        args.Y = PixelsToTwips(client.y, ScreenDpiY());
+        args.State = state;
+        try {
+            // A target without a handler refuses.
+            if (notify_)
+                notify_(args, drop);
+            else
+                args.Effect = DROPEFFECT_NONE;
+        } catch (...) {
+            args.Effect = DROPEFFECT_NONE;
+        }
+        *effect = args.Effect;
+        return S_OK;
+    }
+
+    std::atomic<ULONG> references_{1};
+    HWND window_;
+    DropTarget::Handler notify_;
+    IDataObject* data_ = nullptr;
+    DWORD lastKeys_ = 0;
+    POINTL lastPoint_{};
+};
+
+DropTarget::DropTarget(HWND Window, Handler Notify)
+    : window_(Window), object_(new DropTargetObject(Window, std::move(Notify))) {
+    registered_ = SUCCEEDED(RegisterDragDrop(window_, object_));
+}
+
+IDropTarget* DropTarget::Object() const {
+    return object_;
+}
+
+DropTarget::~DropTarget() {
+    if (registered_)
+        RevokeDragDrop(window_);
+    object_->Disconnect();
+    object_->Release();
+}
+
+} // namespace Toolkit

@@ -1,0 +1,329 @@
+#include "toolkit/Form.h"
+#include "toolkit/DropTarget.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cwchar>
+
+namespace Toolkit {
+
+LRESULT CALLBACK FormWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+namespace {
+
+constexpr wchar_t FormClassName[] = L"TarnwickForm";
+constexpr DWORD FormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr DWORD FormExtendedStyle = WS_EX_CONTROLPARENT;
+
+int loadedForms = 0;
+
+void PrepareWindowClass() {
+    static const bool prepared = [] {
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+        InitCommonControlsEx(&controls);
+        WNDCLASSEXW form{};
+        form.cbSize = sizeof form;
+        form.lpfnWndProc = FormWindowProcedure;
+        form.hInstance = GetModuleHandleW(nullptr);
+        form.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+        form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        form.lpszClassName = FormClassName;
+        return RegisterClassExW(&form) != 0;
+    }();
+    (void)prepared;
+}
+
+Form* FormOfWindow(HWND window) {
+    if (window == nullptr)
+        return nullptr;
+    wchar_t name[std::size(FormClassName) + 1] = {};
+    if (GetClassNameW(window, name, static_cast<int>(std::size(name))) == 0 ||
+        std::wcscmp(name, FormClassName) != 0)
+        return nullptr;
+    return reinterpret_cast<Form*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+bool TakesFocus(HWND control) {
+    const LONG style = GetWindowLongW(control, GWL_STYLE);
+    return (style & WS_TABSTOP) && (style & WS_VISIBLE) && !(style & WS_DISABLED);
+}
+
+} // namespace
+
+Form::EventScope::EventScope(Form& form) : form_(form), keepAlive_(form.weak_from_this().lock()) {
+    ++form_.dispatchDepth_;
+}
+
+Form::EventScope::~EventScope() {
+    if (--form_.dispatchDepth_ == 0)
+        form_.unloaded_.clear();
+}
+
+Form::Form(std::wstring caption, Twips clientSize, FontSpec font, bool OLEDropTarget)
+    : caption_(std::move(caption)), clientSize_(clientSize), font_(std::move(font)),
+      wantsDrops_(OLEDropTarget) {}
+
+Form::~Form() {
+    // A derived form runs its own Form_Unload; here only the window and controls go.
+    if (loaded_)
+        --loadedForms;
+    loaded_ = false;
+    ReleaseWindow();
+    unloaded_.clear();
+}
+
+void Form::Load() {
+    if (loaded_ || loading_)
+        return;
+    loading_ = true;
+    PrepareWindowClass();
+
+    const PixelRectangle client = ToPixels(clientSize_);
+    RECT frame{0, 0, client.Width, client.Height};
+    AdjustWindowRectEx(&frame, FormStyle, FALSE, FormExtendedStyle);
+    CreateWindowExW(FormExtendedStyle, FormClassName, caption_.c_str(), FormStyle, CW_USEDEFAULT,
+                    CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                    nullptr, GetModuleHandleW(nullptr), this);
+    // window_ is set from WM_NCCREATE on; without a window the controls still keep
+    // their values, so the form's logic runs all the same.
+    if (window_ != nullptr) {
+        if (iconResource_ != 0) {
+            const auto icon = [this](int size) {
+                return reinterpret_cast<LPARAM>(LoadImageW(GetModuleHandleW(nullptr),
+                                                           MAKEINTRESOURCEW(iconResource_),
+                                                           IMAGE_ICON, size, size, LR_SHARED));
+            };
+            SendMessageW(window_, WM_SETICON, ICON_BIG, icon(GetSystemMetrics(SM_CXICON)));
+            SendMessageW(window_, WM_SETICON, ICON_SMALL, icon(GetSystemMetrics(SM_CXSMICON)));
+        }
+        toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                   WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
+                                   GetModuleHandleW(nullptr), nullptr);
+        if (toolTip_ != nullptr)
+            SendMessageW(toolTip_, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle(font_)), FALSE);
+        if (wantsDrops_) {
+            dropTarget_ =
+                std::make_unique<DropTarget>(window_, [this](DragEventArgs& args, bool drop) {
+                    EventScope scope(*this);
+                    const Control::DragHandler& handler = drop ? OLEDragDrop : OLEDragOver;
+                    if (handler)
+                        handler(-1, args);
+                });
+        }
+    }
+    CreateControls();
+    loading_ = false;
+    loaded_ = true;
+    ++loadedForms;
+    Form_Load();
+}
+
+IDropTarget* Form::DropTargetObject() const {
+    return dropTarget_ && dropTarget_->Registered() ? dropTarget_->Object() : nullptr;
+}
+
+void Form::Show() {
+    Load();
+    if (window_ == nullptr)
+        return;
+    ShowWindow(window_, SW_SHOWNORMAL);
+    UpdateWindow(window_);
+    if (!IsChild(window_, GetFocus()))
+        FocusFirstControl();
+}
+
+void Form::Unload() {
+    if (!loaded_ || unloading_)
+        return;
+    unloading_ = true;
+    try {
+        Form_Unload();
+    } catch (...) {
+        // The unload goes on: the window must not outlive a failing handler.
+    }
+    loaded_ = false;
+    --loadedForms;
+    ReleaseWindow();
+    unloading_ = false;
+}
+
+void Form::ReleaseWindow() {
+    // Drop targets are revoked while their windows still exist.
+    for (const auto& control : controls_)
+        control->Detach();
+    dropTarget_.reset();
+    if (window_ != nullptr)
+        DestroyWindow(window_); // the tooltip, an owned window, goes with it
+    window_ = nullptr;
+    toolTip_ = nullptr;
+    lastFocus_ = nullptr;
+    if (dispatchDepth_ > 0)
+        std::move(controls_.begin(), controls_.end(), std::back_inserter(unloaded_));
+    controls_.clear();
+    fonts_.clear();
+}
+
+HFONT Form::FontHandle(const FontSpec& spec) {
+    const auto known = std::find_if(fonts_.begin(), fonts_.end(),
+                                    [&spec](const auto& font) { return font.first == spec; });
+    if (known != fonts_.end())
+        return known->second.Get();
+    LOGFONTW description{};
+    description.lfHeight = -MulDiv(spec.Size, ScreenDpiY(), 72);
+    description.lfWeight = spec.Bold ? FW_BOLD : FW_NORMAL;
+    description.lfCharSet = spec.Charset;
+    description.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    description.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    description.lfQuality = DEFAULT_QUALITY;
+    description.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+    wcsncpy_s(description.lfFaceName, spec.Name.c_str(), _TRUNCATE);
+    UniqueFont font(CreateFontIndirectW(&description));
+    const HFONT handle = font.Get();
+    fonts_.emplace_back(spec, std::move(font));
+    return handle;
+}
+
+Control* Form::ControlOf(HWND window) const {
+    if (window == nullptr)
+        return nullptr;
+    for (const auto& control : controls_)
+        if (control->Handle() == window)
+            return control.get();
+    return nullptr;
+}
+
+CommandButton* Form::ButtonWith(bool defaultButton) const {
+    for (const auto& control : controls_) {
+        auto* button = dynamic_cast<CommandButton*>(control.get());
+        if (button != nullptr && (defaultButton ? button->Default() : button->Cancel()))
+            return button;
+    }
+    return nullptr;
+}
+
+void Form::FocusFirstControl() {
+    for (const auto& control : controls_) {
+        if (control->Handle() != nullptr && TakesFocus(control->Handle())) {
+            ::SetFocus(control->Handle());
+            return;
+        }
+    }
+}
+
+void Form::OnCommand(WORD id, WORD code, HWND control) {
+    if (Control* source = ControlOf(control)) {
+        source->OnNotify(code);
+        return;
+    }
+    // Escape in the dialog manager arrives as IDCANCEL from no window.
+    if (control == nullptr && id == IDCANCEL) {
+        Control* cancel = ButtonWith(false);
+        if (cancel != nullptr && cancel->Enabled() && cancel->Handle() != nullptr)
+            cancel->OnNotify(BN_CLICKED);
+    }
+}
+
+LRESULT Form::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        return 0;
+    case DM_GETDEFID:
+        if (const CommandButton* button = ButtonWith(true); button && button->Handle())
+            return MAKELRESULT(GetDlgCtrlID(button->Handle()), DC_HASDEFID);
+        return 0;
+    case WM_CTLCOLORSTATIC:
+        // A locked text box still looks like a field, not like the form's face.
+        if (dynamic_cast<TextBox*>(ControlOf(reinterpret_cast<HWND>(lParam))) != nullptr) {
+            const HDC context = reinterpret_cast<HDC>(wParam);
+            SetTextColor(context, GetSysColor(COLOR_WINDOWTEXT));
+            SetBkColor(context, GetSysColor(COLOR_WINDOW));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+        }
+        break;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            const HWND focus = GetFocus();
+            if (IsChild(window_, focus))
+                lastFocus_ = focus;
+        }
+        break;
+    case WM_SETFOCUS:
+        if (lastFocus_ != nullptr && IsChild(window_, lastFocus_) && TakesFocus(lastFocus_))
+            ::SetFocus(lastFocus_);
+        else
+            FocusFirstControl();
+        return 0;
+    case WM_CLOSE:
+        Unload();
+        return 0;
+    case WM_DESTROY:
+        // Destroyed from outside (not by Unload): the form unloads with it.
+        if (loaded_ && !unloading_) {
+            window_ = nullptr;
+            Unload();
+        }
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK FormWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+        form->window_ = window;
+    }
+    auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (form == nullptr || form->window_ != window)
+        return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        form->window_ = nullptr;
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    try {
+        Form::EventScope scope(*form);
+        return form->OnMessage(message, wParam, lParam);
+    } catch (...) {
+        // No exception crosses into the window system.
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+bool PreTranslateFormMessage(MSG& message) {
+    const HWND root = GetAncestor(message.hwnd, GA_ROOT);
+    if (FormOfWindow(root) == nullptr)
+        return false;
+    return IsDialogMessageW(root, &message) != FALSE;
+}
+
+void DoEvents() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        if (PreTranslateFormMessage(message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+void RunMessageLoop() {
+    MSG message;
+    while (loadedForms > 0 && GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (PreTranslateFormMessage(message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+} // namespace Toolkit

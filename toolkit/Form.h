@@ -1,0 +1,124 @@
+// A top-level window of the toolkit. A form loads on first touch (its window and
+// controls are made, then Form_Load runs), shows modeless, and unloads (Form_Unload,
+// then its window goes) by code or by its close box; it can load again afterwards.
+// Forms are held by std::shared_ptr, so that dialogs can keep them as their owner.
+#pragma once
+
+#include "dialogs/DialogOwner.h"
+#include "toolkit/Control.h"
+#include "toolkit/Handles.h"
+
+#include <windows.h>
+
+#include <iterator>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace Toolkit {
+
+class Form : public OwnerForm, public std::enable_shared_from_this<Form> {
+public:
+    ~Form() override;
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    // The form's window while it is loaded, nullptr otherwise; never loads it.
+    HWND WindowHandle() const override { return window_; }
+    bool IsLoaded() const { return loaded_; }
+
+    void Load();
+    void Show();
+    void Unload();
+
+    const std::wstring& Caption() const { return caption_; }
+    const Twips& ClientSize() const { return clientSize_; }
+    const FontSpec& DefaultFont() const { return font_; }
+    // The form's own registered drop target; nullptr without one.
+    IDropTarget* DropTargetObject() const;
+
+    // Raised only when the form was made with OLEDropTarget.
+    Control::DragHandler OLEDragOver;
+    Control::DragHandler OLEDragDrop;
+
+    // For the controls: the form owns every font it hands out, until it unloads.
+    HFONT FontHandle(const FontSpec& spec);
+    HWND ToolTipWindow() const { return toolTip_; }
+    int NextControlId() { return FirstControlId + static_cast<int>(controls_.size()); }
+
+    // Held while an event of the form or of one of its controls runs: an unload
+    // inside the event releases the controls only when the outermost event returns.
+    class EventScope {
+    public:
+        explicit EventScope(Form& form);
+        ~EventScope();
+        EventScope(const EventScope&) = delete;
+        EventScope& operator=(const EventScope&) = delete;
+
+    private:
+        Form& form_;
+        std::shared_ptr<Form> keepAlive_;
+    };
+
+protected:
+    Form(std::wstring caption, Twips clientSize, FontSpec font, bool OLEDropTarget = false);
+
+    // Makes the controls, in tab order, while the window is being loaded.
+    virtual void CreateControls() = 0;
+    // A program icon for the caption (a resource of the program); 0 for none.
+    void IconResource(int NewResourceId) { iconResource_ = NewResourceId; }
+    virtual void Form_Load() {}
+    virtual void Form_Unload() {}
+
+    template <typename ControlKind> ControlKind& Add(const ControlOptions& options) {
+        auto control = std::make_unique<ControlKind>(*this, options);
+        ControlKind& added = *control;
+        controls_.push_back(std::move(control));
+        return added;
+    }
+
+private:
+    friend LRESULT CALLBACK FormWindowProcedure(HWND, UINT, WPARAM, LPARAM);
+    friend bool PreTranslateFormMessage(MSG& message);
+
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnCommand(WORD id, WORD code, HWND control);
+    Control* ControlOf(HWND window) const;
+    CommandButton* ButtonWith(bool defaultButton) const;
+    void FocusFirstControl();
+    void ReleaseWindow();
+
+    // Clear of IDOK and IDCANCEL, which the dialog manager sends for Enter and Escape.
+    static constexpr int FirstControlId = 1000;
+
+    std::wstring caption_;
+    Twips clientSize_;
+    FontSpec font_;
+    bool wantsDrops_;
+    HWND window_ = nullptr;
+    HWND toolTip_ = nullptr; // owned by the window: it goes with it
+    HWND lastFocus_ = nullptr;
+    int iconResource_ = 0;
+    bool loaded_ = false;
+    bool loading_ = false;
+    bool unloading_ = false;
+    int dispatchDepth_ = 0;
+    std::vector<std::unique_ptr<Control>> controls_;
+    // Controls of an unload that ran inside one of their own events: they are
+    // released when that event has returned.
+    std::vector<std::unique_ptr<Control>> unloaded_;
+    std::vector<std::pair<FontSpec, UniqueFont>> fonts_;
+    std::unique_ptr<DropTarget> dropTarget_;
+};
+
+// Gives keyboard navigation (Tab, access keys, Enter, Escape) to the form that holds
+// the message's window; true when the message was handled.
+bool PreTranslateFormMessage(MSG& message);
+// Dispatches the waiting messages and returns.
+void DoEvents();
+// Runs messages until no form is loaded any more.
+void RunMessageLoop();
+
+} // namespace Toolkit
