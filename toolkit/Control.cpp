@@ -62,6 +62,8 @@ void Control::CreateControlWindow(const wchar_t* className, DWORD style, DWORD e
             const DragHandler& handler = drop ? OLEDragDrop : OLEDragOver;
             if (handler)
                 handler(index_, args);
+            else
+                args.Effect = DROPEFFECT_NONE; // nobody answers: refuse
         });
     }
 }

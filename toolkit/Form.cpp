@@ -110,6 +110,8 @@ void Form::Load() {
                     const Control::DragHandler& handler = drop ? OLEDragDrop : OLEDragOver;
                     if (handler)
                         handler(-1, args);
+                    else
+                        args.Effect = DROPEFFECT_NONE; // nobody answers: refuse
                 });
         }
     }

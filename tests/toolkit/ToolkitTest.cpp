@@ -396,6 +396,13 @@ TEST(Toolkit, DropTargetHandsEnterOverLeaveAndDropToTheControl) {
     EXPECT_EQ(data.references, 1);
     EXPECT_EQ(form->events, (std::vector<std::wstring>{L"drag 0 0", L"drag 2 0", L"drag 1 0",
                                                        L"drag 0 0", L"drop 0"}));
+
+    // The form has a drop target but no handler: it refuses.
+    effect = DROPEFFECT_LINK;
+    EXPECT_EQ(form->DropTargetObject()->DragEnter(&data, MK_LBUTTON, point, &effect), S_OK);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+    form->DropTargetObject()->DragLeave();
+    EXPECT_EQ(data.references, 1);
     form->Unload();
 }
 

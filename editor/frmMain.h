@@ -1,0 +1,80 @@
+// The shortcut editor window: one shortcut file in five text fields and an icon
+// button, kept in step with its ShellLinkFile. The first touch of the window or of
+// any of its controls loads it (Form_Load).
+#pragma once
+
+#include "dialogs/DialogFile.h"
+#include "dialogs/DialogFolder.h"
+#include "dialogs/DialogIcon.h"
+#include "shortcut/ShellLinkFile.h"
+#include "toolkit/Form.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+class frmMain : public Toolkit::Form {
+public:
+    // Field indices: txtText(0..4), lblText(0..5), the prompts and CurrentField.
+    static constexpr int FieldFileName = 0;
+    static constexpr int FieldLinkTo = 1;
+    static constexpr int FieldArgument = 2;
+    static constexpr int FieldDirectory = 3;
+    static constexpr int FieldDescription = 4;
+    static constexpr int FieldIcon = 5;
+    static constexpr int TextFieldCount = 5;
+    static constexpr int FieldCount = 6;
+    static constexpr int BrowseButtonCount = 7;
+    static constexpr int CommandCount = 3;
+
+    static std::shared_ptr<frmMain> Create(); // not loaded yet
+    ~frmMain() override;
+
+    Toolkit::Label& lblCaption();
+    Toolkit::Label& lblText(int Index);
+    Toolkit::TextBox& txtText(int Index);
+    Toolkit::CommandButton& cmdBrowse(int Index);
+    Toolkit::CommandButton& cmdIcon();
+    Toolkit::CommandButton& cmdCommand(int Index);
+
+    // Form-level state; the objects exist from Form_Load to Form_Unload.
+    ShellLinkFile* LinkFile() const { return linkFile_.get(); }
+    DialogIcon* IconDialog() const { return iconDialog_.get(); }
+    DialogFolder* FolderDialog() const { return folderDialog_.get(); }
+    DialogFile* FileDialog() const { return fileDialog_.get(); }
+    std::int32_t CurrentField() const { return currentField_; }
+    bool Updating() const { return updating_; }
+    void Updating(bool NewUpdating) { updating_ = NewUpdating; }
+
+    void txtText_Change(std::int16_t Index);
+    void txtText_GotFocus(std::int16_t Index);
+    void lblText_Click(std::int16_t Index);
+    void cmdIcon_GotFocus();
+
+private:
+    frmMain();
+
+    void CreateControls() override;
+    void Form_Load() override;
+    void Form_Unload() override;
+
+    void WriteBack(std::int16_t index);
+    void ShowFields();
+    void ShowIcon();
+    void ShowCommandsEnabled();
+
+    std::unique_ptr<ShellLinkFile> linkFile_;
+    std::unique_ptr<DialogIcon> iconDialog_;
+    std::unique_ptr<DialogFolder> folderDialog_;
+    std::unique_ptr<DialogFile> fileDialog_;
+    std::int32_t currentField_ = 0;
+    bool updating_ = false;
+
+    // The controls belong to the form; these are set each time it loads.
+    Toolkit::Label* caption_ = nullptr;
+    std::array<Toolkit::Label*, FieldCount> labels_{};
+    std::array<Toolkit::TextBox*, TextFieldCount> fields_{};
+    std::array<Toolkit::CommandButton*, BrowseButtonCount> browse_{};
+    Toolkit::CommandButton* icon_ = nullptr;
+    std::array<Toolkit::CommandButton*, CommandCount> commands_{};
+};

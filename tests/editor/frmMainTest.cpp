@@ -1,0 +1,439 @@
+#include "editor/frmMain.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Toolkit::Control;
+
+constexpr wchar_t FaceName[] = L"ＭＳ Ｐゴシック";
+
+const std::wstring Prompts[] = {L"リンクファイルをDragDropして下さい。",
+                                L"リンク先をDragDropして下さい。",
+                                L"引数を設定して下さい。",
+                                L"作業ディレクトリをDragDropして下さい。",
+                                L"説明を設定して下さい。",
+                                L"アイコンを設定して下さい。"};
+
+// One row of the window's layout: the control, in tab order, and what it shows.
+struct Expected {
+    Control& control;
+    int left, top, width, height;
+    std::wstring caption;
+    std::wstring toolTip;
+};
+
+std::wstring ToolTipOf(const frmMain& form, HWND control) {
+    wchar_t text[256] = {};
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = form.WindowHandle();
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = text;
+    SendMessageW(form.ToolTipWindow(), TTM_GETTEXTW, std::size(text),
+                 reinterpret_cast<LPARAM>(&tool));
+    return text;
+}
+
+std::wstring WindowTextOf(HWND window) {
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, static_cast<int>(std::size(text)));
+    return text;
+}
+
+LOGFONTW FontOf(HWND window) {
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)), sizeof font, &font);
+    return font;
+}
+
+HICON IconShownBy(Control& button) {
+    return reinterpret_cast<HICON>(SendMessageW(button.Handle(), BM_GETIMAGE, IMAGE_ICON, 0));
+}
+
+bool IsIcon(HICON icon) {
+    ICONINFO parts{};
+    if (icon == nullptr || !GetIconInfo(icon, &parts))
+        return false;
+    DeleteObject(parts.hbmMask);
+    DeleteObject(parts.hbmColor);
+    return true;
+}
+
+void Type(Control& field, std::wstring_view text) {
+    for (wchar_t character : text)
+        SendMessageW(field.Handle(), WM_CHAR, character, 1);
+}
+
+int BoldLabel(frmMain& form) {
+    int bold = -1;
+    for (int field = 0; field < frmMain::FieldCount; ++field)
+        if (form.lblText(field).FontBold())
+            bold = bold == -1 ? field : -2; // -2: more than one
+    return bold;
+}
+
+// The fields of a sample shortcut; any left out stay empty.
+struct Sample {
+    std::wstring target{};
+    std::wstring arguments{};
+    std::wstring directory{};
+    std::wstring description{};
+    std::wstring iconPath{};
+    int iconIndex = 0;
+};
+
+class EditorWindow : public testing::Test {
+protected:
+    void TearDown() override { form->Unload(); }
+
+    // A shortcut to a file in the temporary folder; the file exists.
+    std::wstring WriteSampleShortcut(const Sample& sample,
+                                     const std::wstring& name = L"Report.lnk") {
+        TestSupport::ShortcutFields fields;
+        fields.target = !sample.target.empty()
+                            ? sample.target
+                            : TestSupport::WriteFile(folder / L"Report.txt", "report");
+        fields.arguments = sample.arguments;
+        fields.directory = sample.directory;
+        fields.description = sample.description;
+        fields.iconPath = sample.iconPath;
+        fields.iconIndex = sample.iconIndex;
+        const std::wstring path = folder / name;
+        EXPECT_TRUE(TestSupport::WriteShortcut(path, fields));
+        return path;
+    }
+
+    bool CommandsEnabled(bool okAndUpdate) {
+        return form->cmdCommand(0).Enabled() == okAndUpdate &&
+               form->cmdCommand(2).Enabled() == okAndUpdate &&
+               IsWindowEnabled(form->cmdCommand(0).Handle()) == okAndUpdate &&
+               IsWindowEnabled(form->cmdCommand(2).Handle()) == okAndUpdate;
+    }
+
+    TestSupport::TempDirectory folder;
+    std::shared_ptr<frmMain> form = frmMain::Create();
+};
+
+TEST_F(EditorWindow, LaysOutEveryControlWithCaptionToolTipAndTabOrder) {
+    frmMain& f = *form;
+    const std::vector<Expected> table = {
+        {f.lblCaption(), 1320, 120, 2784, 180, Prompts[0], L""},
+        {f.lblText(0), 120, 480, 1152, 180, L"ファイル名(&F):",
+         L"リンクファイルの名前です。DragDrop可能です。"},
+        {f.txtText(0), 1320, 480, 4560, 264, L"", L"リンクファイルの名前です。DragDrop可能です。"},
+        {f.cmdBrowse(0), 5880, 480, 240, 264, L"", L"既存のショートカットファイルを開きます。"},
+        {f.cmdBrowse(1), 6120, 480, 240, 264, L"", L"名前を付けて保存します。"},
+        {f.lblText(1), 120, 840, 864, 180, L"リンク先(&L):",
+         L"リンク先の名前です。DragDrop可能です。"},
+        {f.txtText(1), 1320, 840, 4560, 264, L"", L"リンク先の名前です。DragDrop可能です。"},
+        {f.cmdBrowse(2), 5880, 840, 240, 264, L"", L"リンク先のファイルを指定します。"},
+        {f.cmdBrowse(3), 6120, 840, 240, 264, L"", L"リンク先のフォルダを指定します。"},
+        {f.lblText(2), 120, 1200, 636, 180, L"引数(&A):", L"引数です。DragDrop可能です。"},
+        {f.txtText(2), 1320, 1200, 4560, 264, L"", L"引数です。DragDrop可能です。"},
+        {f.cmdBrowse(4), 5880, 1200, 240, 264, L"", L"引数となるファイルの名前を指定します。"},
+        {f.cmdBrowse(5), 6120, 1200, 240, 264, L"", L"引数となるディレクトリの名前を指定します。"},
+        {f.lblText(3), 120, 1560, 1128, 180, L"ディレクトリ(&W):",
+         L"作業ディレクトリです。DragDrop可能です。"},
+        {f.txtText(3), 1320, 1560, 4800, 264, L"", L"作業ディレクトリです。DragDrop可能です。"},
+        {f.cmdBrowse(6), 6120, 1560, 240, 264, L"", L"作業ディレクトリを参照します。"},
+        {f.lblText(4), 120, 1920, 636, 180, L"説明(&D):", L"説明などです。"},
+        {f.txtText(4), 1320, 1920, 5040, 264, L"", L"説明などです。"},
+        {f.lblText(5), 120, 2280, 768, 180, L"アイコン(&I)", L"表示用のアイコンを設定します。"},
+        {f.cmdIcon(), 240, 2640, 480, 480, L"", L"表示用のアイコンを設定します。"},
+        {f.cmdCommand(0), 2640, 3000, 1080, 360, L"&OK", L"上書き保存して終了します。"},
+        {f.cmdCommand(1), 3960, 3000, 1080, 360, L"閉じる(&C)", L"保存せずに終了します。"},
+        {f.cmdCommand(2), 5280, 3000, 1080, 360, L"更新(&E)", L""},
+    };
+    const HWND window = f.WindowHandle();
+    const int dpiX = Toolkit::ScreenDpiX();
+    const int dpiY = Toolkit::ScreenDpiY();
+    EXPECT_EQ(WindowTextOf(window), L"ShellLink without TypeLibrary");
+    RECT client{};
+    GetClientRect(window, &client);
+    EXPECT_EQ(client.right, MulDiv(6480, dpiX, 1440));
+    EXPECT_EQ(client.bottom, MulDiv(3600, dpiY, 1440));
+
+    // The tab order is the order of the child windows.
+    HWND child = GetWindow(window, GW_CHILD);
+    for (const Expected& row : table) {
+        SCOPED_TRACE(testing::Message() << "tab " << (&row - table.data()));
+        const HWND control = row.control.Handle();
+        EXPECT_EQ(child, control);
+        child = GetWindow(child, GW_HWNDNEXT);
+
+        RECT bounds{};
+        GetWindowRect(control, &bounds);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&bounds), 2);
+        EXPECT_EQ(bounds.left, MulDiv(row.left, dpiX, 1440));
+        EXPECT_EQ(bounds.top, MulDiv(row.top, dpiY, 1440));
+        EXPECT_EQ(bounds.right - bounds.left, MulDiv(row.width, dpiX, 1440));
+        EXPECT_EQ(bounds.bottom - bounds.top, MulDiv(row.height, dpiY, 1440));
+        EXPECT_EQ(WindowTextOf(control), row.caption);
+        EXPECT_EQ(ToolTipOf(f, control), row.toolTip);
+
+        const LOGFONTW font = FontOf(control);
+        EXPECT_STREQ(font.lfFaceName, FaceName);
+        EXPECT_EQ(font.lfCharSet, 128);
+        EXPECT_EQ(font.lfHeight, -MulDiv(9, dpiY, 72));
+        EXPECT_EQ(font.lfWeight, &row.control == &f.lblText(0) ? FW_BOLD : FW_NORMAL);
+
+        const bool isLabel = dynamic_cast<Toolkit::Label*>(&row.control) != nullptr;
+        EXPECT_EQ((GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP) != 0, !isLabel);
+    }
+    EXPECT_EQ(child, nullptr);
+}
+
+TEST_F(EditorWindow, StartsEmptyWithOkAndUpdateDisabledAndPicturesOnTheBrowseButtons) {
+    EXPECT_FALSE(form->IsLoaded());
+    EXPECT_EQ(form->LinkFile(), nullptr);
+    frmMain& f = *form;
+
+    for (int field = 0; field < frmMain::TextFieldCount; ++field) {
+        EXPECT_EQ(f.txtText(field).Text(), L"");
+        const bool readOnly = GetWindowLongW(f.txtText(field).Handle(), GWL_STYLE) & ES_READONLY;
+        EXPECT_EQ(readOnly, field == 0 || field == 1 || field == 3) << field;
+    }
+    EXPECT_TRUE(CommandsEnabled(false));
+    EXPECT_TRUE(f.cmdCommand(1).Enabled());
+    EXPECT_TRUE(f.cmdCommand(0).Default());
+    EXPECT_TRUE(f.cmdCommand(1).Cancel());
+    EXPECT_EQ(BoldLabel(f), 0);
+    EXPECT_EQ(f.lblCaption().Caption(), Prompts[0]);
+    EXPECT_EQ(f.CurrentField(), 0);
+    EXPECT_FALSE(f.Updating());
+    for (int button = 0; button < frmMain::BrowseButtonCount; ++button)
+        EXPECT_TRUE(IsIcon(IconShownBy(f.cmdBrowse(button)))) << button;
+    EXPECT_EQ(IconShownBy(f.cmdIcon()), nullptr);
+    EXPECT_FALSE(IsWindowVisible(f.WindowHandle()));
+}
+
+TEST_F(EditorWindow, LoadMakesTheDialogsOwnedByTheWindowAndTheShortcut) {
+    const long unloaded = form.use_count();
+    form->Load();
+    ASSERT_NE(form->LinkFile(), nullptr);
+    EXPECT_EQ(form->LinkFile()->FileName(), L"");
+    ASSERT_NE(form->IconDialog(), nullptr);
+    ASSERT_NE(form->FolderDialog(), nullptr);
+    ASSERT_NE(form->FileDialog(), nullptr);
+    EXPECT_EQ(form->IconDialog()->DialogOwner(), form);
+    EXPECT_EQ(form->FolderDialog()->DialogOwner(), form);
+    EXPECT_EQ(form->FileDialog()->DialogOwner(), form);
+    EXPECT_EQ(OwnerWindowHandle(form->FileDialog()->DialogOwner()), form->WindowHandle());
+    EXPECT_EQ(form.use_count(), unloaded + 3);
+}
+
+TEST_F(EditorWindow, ShortcutFillsEveryFieldAndItsIcon) {
+    const std::wstring target = TestSupport::WriteFile(folder / L"Report.txt", "report");
+    const std::wstring link = WriteSampleShortcut({.target = target,
+                                                   .arguments = L"/print now",
+                                                   .directory = folder.Path().wstring(),
+                                                   .description = L"Monthly report",
+                                                   .iconPath = L"shell32.dll",
+                                                   .iconIndex = 3});
+    // The launcher's road: write the path, show, read the target, unload.
+    form->txtText(0).Text(link);
+    form->Show();
+    EXPECT_EQ(form->txtText(0).Text(), link);
+    EXPECT_EQ(form->txtText(1).Text(), target);
+    EXPECT_EQ(form->txtText(2).Text(), L"/print now");
+    EXPECT_EQ(form->txtText(3).Text(), folder.Path().wstring());
+    EXPECT_EQ(form->txtText(4).Text(), L"Monthly report");
+    EXPECT_TRUE(IsIcon(IconShownBy(form->cmdIcon())));
+    EXPECT_EQ(IconShownBy(form->cmdIcon()),
+              FunctionShell::IconOfPicture(form->cmdIcon().Picture()));
+    EXPECT_TRUE(CommandsEnabled(false));
+    EXPECT_FALSE(form->Updating());
+}
+
+TEST_F(EditorWindow, ShortcutWithoutIconLocationShowsItsTargetsIcon) {
+    form->txtText(0).Text(WriteSampleShortcut({}));
+    EXPECT_EQ(form->LinkFile()->IconPath(), L"");
+    EXPECT_TRUE(IsIcon(IconShownBy(form->cmdIcon())));
+}
+
+TEST_F(EditorWindow, NonShortcutKeepsThePreviousShortcutAndItsName) {
+    const std::wstring text = TestSupport::WriteFile(folder / L"notes.txt", "not a shortcut");
+    // Right after loading: the new, empty shortcut stays.
+    form->txtText(0).Text(text);
+    for (int field = 0; field < frmMain::TextFieldCount; ++field)
+        EXPECT_EQ(form->txtText(field).Text(), L"") << field;
+    EXPECT_TRUE(CommandsEnabled(false));
+
+    const std::wstring link = WriteSampleShortcut({.description = L"kept"});
+    form->txtText(0).Text(link);
+    form->txtText(0).Text(text);
+    EXPECT_EQ(form->txtText(0).Text(), link);
+    EXPECT_EQ(form->txtText(4).Text(), L"kept");
+    EXPECT_EQ(form->LinkFile()->FileName(), link);
+    EXPECT_FALSE(form->Updating());
+}
+
+TEST_F(EditorWindow, EmptyNameStartsANewEmptyShortcut) {
+    form->txtText(0).Text(WriteSampleShortcut({.arguments = L"-x", .description = L"old"}));
+    ASSERT_EQ(form->txtText(4).Text(), L"old");
+    form->txtText(0).Text(L"");
+    EXPECT_EQ(form->LinkFile()->FileName(), L"");
+    for (int field = 0; field < frmMain::TextFieldCount; ++field)
+        EXPECT_EQ(form->txtText(field).Text(), L"") << field;
+    EXPECT_EQ(IconShownBy(form->cmdIcon()), nullptr);
+    EXPECT_TRUE(CommandsEnabled(false));
+}
+
+TEST_F(EditorWindow, TypingWritesThroughAndEnablesOkAndUpdate) {
+    form->txtText(0).Text(WriteSampleShortcut({}));
+    form->Show();
+    ASSERT_TRUE(CommandsEnabled(false));
+
+    // Each change runs the synchronisation once; its own writes of the fields are
+    // absorbed, and writing back the text being typed is no change.
+    std::vector<int> changes(frmMain::TextFieldCount, 0);
+    for (int field = 0; field < frmMain::TextFieldCount; ++field) {
+        Toolkit::TextBox& box = form->txtText(field);
+        box.Change = [&changes, inner = box.Change](std::int16_t index) {
+            ++changes[index];
+            inner(index);
+        };
+    }
+    form->txtText(2).SetFocus();
+    Type(form->txtText(2), L"-v");
+    EXPECT_EQ(form->LinkFile()->LinkArgument(), L"-v");
+    EXPECT_EQ(form->txtText(2).Text(), L"-v");
+    EXPECT_TRUE(CommandsEnabled(true));
+    EXPECT_EQ(changes, (std::vector<int>{0, 0, 2, 0, 0}));
+
+    SendMessageW(form->txtText(4).Handle(), EM_REPLACESEL, TRUE,
+                 reinterpret_cast<LPARAM>(L"notes"));
+    EXPECT_EQ(form->LinkFile()->LinkDescription(), L"notes");
+    EXPECT_EQ(changes, (std::vector<int>{0, 0, 2, 0, 1}));
+
+    // The user cannot type into the file name, target and directory.
+    Type(form->txtText(1), L"x");
+    Type(form->txtText(3), L"x");
+    EXPECT_EQ(changes, (std::vector<int>{0, 0, 2, 0, 1}));
+}
+
+TEST_F(EditorWindow, CodeWritesEveryFieldOnceAndTheShortcutShowsWhatItHolds) {
+    const std::wstring target = TestSupport::WriteFile(folder / L"Other.txt", "other");
+    form->txtText(0).Text(WriteSampleShortcut({}));
+    std::vector<int> changes(frmMain::TextFieldCount, 0);
+    for (int field = 0; field < frmMain::TextFieldCount; ++field) {
+        Toolkit::TextBox& box = form->txtText(field);
+        box.Change = [&changes, inner = box.Change](std::int16_t index) {
+            ++changes[index];
+            inner(index);
+        };
+    }
+    form->txtText(1).Text(target);
+    form->txtText(3).Text(L"C:\\windows");
+    EXPECT_EQ(form->LinkFile()->LinkToName(), target);
+    EXPECT_EQ(form->LinkFile()->LinkDirectory(), L"C:\\windows");
+    EXPECT_EQ(changes, (std::vector<int>{0, 1, 0, 1, 0}));
+    EXPECT_TRUE(CommandsEnabled(true));
+
+    // While Updating is set, a change reaches nothing.
+    form->Updating(true);
+    form->txtText(2).Text(L"ignored");
+    form->Updating(false);
+    EXPECT_EQ(form->LinkFile()->LinkArgument(), L"");
+}
+
+TEST_F(EditorWindow, FocusAndLabelClicksMoveTheBoldLabelPromptAndCurrentField) {
+    form->Show();
+    EXPECT_EQ(GetFocus(), form->txtText(0).Handle());
+    EXPECT_EQ(form->CurrentField(), 0);
+
+    form->txtText(3).SetFocus();
+    EXPECT_EQ(BoldLabel(*form), 3);
+    EXPECT_EQ(form->lblCaption().Caption(), Prompts[3]);
+    EXPECT_EQ(form->CurrentField(), 3);
+
+    form->cmdIcon().SetFocus();
+    EXPECT_EQ(BoldLabel(*form), 5);
+    EXPECT_EQ(form->lblCaption().Caption(), Prompts[5]);
+    EXPECT_EQ(form->CurrentField(), 5);
+
+    const HWND label = form->lblText(2).Handle();
+    SendMessageW(label, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    SendMessageW(label, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    EXPECT_EQ(GetFocus(), form->txtText(2).Handle());
+    EXPECT_EQ(BoldLabel(*form), 2);
+    EXPECT_EQ(form->CurrentField(), 2);
+
+    form->lblText_Click(5);
+    EXPECT_EQ(GetFocus(), form->cmdIcon().Handle());
+    EXPECT_EQ(form->CurrentField(), 5);
+
+    // A command button takes the focus without changing the current field.
+    form->cmdCommand(1).SetFocus();
+    EXPECT_EQ(form->CurrentField(), 5);
+
+    form->txtText_GotFocus(9);
+    EXPECT_EQ(BoldLabel(*form), -1);
+    EXPECT_EQ(form->lblCaption().Caption(), L"");
+    EXPECT_EQ(form->CurrentField(), 9);
+}
+
+TEST_F(EditorWindow, UnloadReleasesTheShortcutDialogsWindowIconAndFonts) {
+    const long unloaded = form.use_count();
+    const std::wstring link = WriteSampleShortcut({.iconPath = L"shell32.dll", .iconIndex = 4});
+    form->txtText(0).Text(link);
+    form->Show();
+    const HWND window = form->WindowHandle();
+    const HICON icon = IconShownBy(form->cmdIcon());
+    const HICON browse = IconShownBy(form->cmdBrowse(0));
+    const HGDIOBJ bold =
+        reinterpret_cast<HGDIOBJ>(SendMessageW(form->lblText(0).Handle(), WM_GETFONT, 0, 0));
+    const HGDIOBJ normal =
+        reinterpret_cast<HGDIOBJ>(SendMessageW(form->txtText(0).Handle(), WM_GETFONT, 0, 0));
+    ASSERT_TRUE(IsIcon(icon));
+    ASSERT_TRUE(IsIcon(browse));
+
+    form->Unload();
+    EXPECT_FALSE(form->IsLoaded());
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(form->LinkFile(), nullptr);
+    EXPECT_EQ(form->IconDialog(), nullptr);
+    EXPECT_EQ(form->FolderDialog(), nullptr);
+    EXPECT_EQ(form->FileDialog(), nullptr);
+    EXPECT_EQ(form.use_count(), unloaded); // no dialog holds the window any more
+    EXPECT_FALSE(IsIcon(icon));
+    EXPECT_FALSE(IsIcon(browse));
+    EXPECT_EQ(GetObjectType(bold), 0u);
+    EXPECT_EQ(GetObjectType(normal), 0u);
+    EXPECT_TRUE(DeleteFileW(link.c_str()));
+
+    // It loads again, fresh, on the next touch.
+    EXPECT_EQ(form->txtText(0).Text(), L"");
+    EXPECT_NE(form->LinkFile(), nullptr);
+    EXPECT_EQ(form->CurrentField(), 0);
+}
+
+TEST_F(EditorWindow, JapaneseNamesAndTextsCrossTheAnsiBoundary) {
+    if (!TestSupport::AnsiCodePageIs932())
+        GTEST_SKIP() << "Japanese text needs the ANSI code page 932";
+    const std::wstring target = TestSupport::WriteFile(folder / L"報告書.txt", "report");
+    const std::wstring link = WriteSampleShortcut(
+        {.target = target, .arguments = L"引数", .description = L"月次の報告"}, L"報告書.lnk");
+    form->txtText(0).Text(link);
+    EXPECT_EQ(form->txtText(0).Text(), link);
+    EXPECT_EQ(form->txtText(1).Text(), target);
+    EXPECT_EQ(form->txtText(2).Text(), L"引数");
+    EXPECT_EQ(form->txtText(4).Text(), L"月次の報告");
+
+    form->Show();
+    form->txtText(4).SetFocus();
+    SendMessageW(form->txtText(4).Handle(), EM_SETSEL, 0, -1);
+    SendMessageW(form->txtText(4).Handle(), EM_REPLACESEL, TRUE,
+                 reinterpret_cast<LPARAM>(L"年次の報告"));
+    EXPECT_EQ(form->LinkFile()->LinkDescription(), L"年次の報告");
+    EXPECT_TRUE(CommandsEnabled(true));
+}
+
+} // namespace
