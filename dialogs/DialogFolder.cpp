@@ -1,0 +1,99 @@
+#include "dialogs/DialogFolder.h"
+#include "dialogs/DialogFolderFunction.h"
+#include "dialogs/DialogPlatform.h"
+#include "shell/FunctionShell.h"
+
+#include <array>
+
+using FunctionShell::FreeItemIDList;
+
+namespace {
+
+constexpr std::size_t DisplayNameSize = 1024;
+constexpr FunctionObject::PointerValue LastSpecialFolder = 0xFFFF;
+
+// Frees the list held so far and takes over the new one; numbers up to 0xFFFF name
+// special folders.
+void TakeList(FunctionObject::PointerValue& held, FunctionObject::PointerValue newList) {
+    // Writing back the list already held would free it and then keep it.
+    if (newList == held && newList > LastSpecialFolder)
+        return;
+    FreeItemIDList(held);
+    held = newList <= LastSpecialFolder
+               ? FunctionShell::SpecialFolderItemIDList(static_cast<std::int32_t>(newList))
+               : newList;
+}
+
+void TakeListOfName(FunctionObject::PointerValue& held, std::wstring_view name) {
+    FreeItemIDList(held);
+    held = FunctionShell::ItemIDListFromName(name, 0);
+}
+
+std::wstring NameOf(FunctionObject::PointerValue list) {
+    // The desktop's GetDisplayNameOf has no defined answer for a null list.
+    return list != 0 ? FunctionShell::NameFromItemIDList(list, 0) : std::wstring();
+}
+
+} // namespace
+
+DialogFolder::~DialogFolder() {
+    FreeItemIDList(Selected);
+    FreeItemIDList(Root);
+}
+
+bool DialogFolder::DialogShowModal() {
+    std::array<char, DisplayNameSize> displayName{};
+
+    BROWSEINFOA parameters;
+    ZeroMemory(&parameters, sizeof parameters);
+    parameters.hwndOwner = OwnerWindowHandle(Owner);
+    parameters.pidlRoot = reinterpret_cast<LPCITEMIDLIST>(Root);
+    parameters.pszDisplayName = displayName.data();
+    parameters.ulFlags = Flags;
+    parameters.lpfn = DialogFolderFunction::FolderDialogCallback;
+    parameters.lParam = reinterpret_cast<LPARAM>(this);
+
+    const auto chosen =
+        reinterpret_cast<PointerValue>(DialogPlatform::BrowseForFolderCall(&parameters));
+    if (chosen == 0)
+        return false;
+    FreeItemIDList(Selected);
+    Selected = chosen;
+    return true;
+}
+
+DialogFolder::PointerValue DialogFolder::FolderPIDL() const {
+    return FunctionShell::CloneItemIDList(Selected);
+}
+
+void DialogFolder::FolderPIDL(PointerValue NewPIDL) {
+    TakeList(Selected, NewPIDL);
+}
+
+std::wstring DialogFolder::FolderName() const {
+    return NameOf(Selected);
+}
+
+void DialogFolder::FolderName(std::wstring_view NewName) {
+    TakeListOfName(Selected, NewName);
+}
+
+std::wstring DialogFolder::FolderPath() const {
+    return FunctionShell::PathFromItemIDList(Selected);
+}
+
+DialogFolder::PointerValue DialogFolder::FolderRootPIDL() const {
+    return FunctionShell::CloneItemIDList(Root);
+}
+
+void DialogFolder::FolderRootPIDL(PointerValue NewPIDL) {
+    TakeList(Root, NewPIDL);
+}
+
+std::wstring DialogFolder::FolderRootName() const {
+    return NameOf(Root);
+}
+
+void DialogFolder::FolderRootName(std::wstring_view NewName) {
+    TakeListOfName(Root, NewName);
+}

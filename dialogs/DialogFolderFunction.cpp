@@ -1,0 +1,54 @@
+#include "dialogs/DialogFolderFunction.h"
+#include "dialogs/DialogFolder.h"
+#include "shell/FunctionShell.h"
+
+#include <shlobj.h>
+
+namespace DialogFolderFunction {
+
+namespace {
+
+void ShowTitleAndSelection(HWND window, const DialogFolder& dialog) {
+    if (!dialog.DialogTitle().empty())
+        SetWindowTextA(window, FunctionShell::AnsiFromString(dialog.DialogTitle()).c_str());
+
+    const FunctionShell::ItemIDList selection(dialog.FolderPIDL());
+    if (selection)
+        SendMessageA(window, BFFM_SETSELECTIONA, FALSE, static_cast<LPARAM>(selection.Get()));
+}
+
+void FollowSelection(HWND window, LPARAM selectedList) {
+    const auto list = static_cast<FunctionObject::PointerValue>(selectedList);
+    const std::wstring name =
+        list != 0 ? FunctionShell::NameFromItemIDList(list, 0) : std::wstring();
+    const std::string status = FunctionShell::AnsiFromString(name);
+    SendMessageA(window, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<LPARAM>(status.c_str()));
+    // An item without a real parsing name could not be named back into a list.
+    SendMessageA(window, BFFM_ENABLEOK, 0, name.size() > 2 ? TRUE : FALSE);
+}
+
+} // namespace
+
+int CALLBACK FolderDialogCallback(HWND Window, UINT Message, LPARAM Parameter,
+                                  LPARAM CallbackData) {
+    if (CallbackData == 0)
+        return 0;
+    const auto& dialog = *reinterpret_cast<const DialogFolder*>(CallbackData);
+    // The shell calls us from its dialog procedure: nothing may be thrown back into it.
+    try {
+        switch (Message) {
+        case BFFM_INITIALIZED:
+            ShowTitleAndSelection(Window, dialog);
+            break;
+        case BFFM_SELCHANGED:
+            FollowSelection(Window, Parameter);
+            break;
+        default:
+            break;
+        }
+    } catch (...) {
+    }
+    return 0;
+}
+
+} // namespace DialogFolderFunction

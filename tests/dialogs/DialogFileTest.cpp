@@ -1,0 +1,234 @@
+#include "dialogs/DialogFile.h"
+#include "dialogs/DialogPlatform.h"
+#include "tests/dialogs/DialogTestSupport.h"
+#include "tests/support/DialogDriver.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using DialogPlatform::ScopedBinding;
+using namespace TestSupport;
+
+namespace {
+
+// What the dialog class handed to the platform, copied while the buffers live.
+struct FileDialogCall {
+    int calls = 0;
+    OPENFILENAMEA parameters{};
+    std::string file;   // all nMaxFile bytes
+    std::string filter; // up to and including the first empty string
+    std::string directory;
+    std::string title;
+    // The answer: written into the file buffer when the result is non-zero.
+    std::string answer;
+    BOOL result = FALSE;
+};
+
+FileDialogCall recorded;
+
+BOOL WINAPI RecordFileDialog(OPENFILENAMEA* parameters) {
+    ++recorded.calls;
+    recorded.parameters = *parameters;
+    recorded.file.assign(parameters->lpstrFile, parameters->nMaxFile);
+    const char* end = parameters->lpstrFilter;
+    while (*end)
+        end += lstrlenA(end) + 1;
+    recorded.filter.assign(parameters->lpstrFilter, end + 1);
+    recorded.directory = parameters->lpstrInitialDir;
+    recorded.title = parameters->lpstrTitle;
+    if (recorded.result)
+        lstrcpynA(parameters->lpstrFile, recorded.answer.c_str(), parameters->nMaxFile);
+    return recorded.result;
+}
+
+class DialogFileSeam : public testing::Test {
+protected:
+    void SetUp() override { recorded = FileDialogCall(); }
+    ScopedBinding<DialogPlatform::FileDialogFunction> open_{DialogPlatform::GetOpenFileNameCall,
+                                                            RecordFileDialog};
+    ScopedBinding<DialogPlatform::FileDialogFunction> save_{DialogPlatform::GetSaveFileNameCall,
+                                                            RecordFileDialog};
+    DialogFile dialog_;
+};
+
+} // namespace
+
+TEST_F(DialogFileSeam, FreshOpenPassesEmptyBuffersAndAddsMustExist) {
+    EXPECT_FALSE(dialog_.DialogShowModal(false));
+
+    ASSERT_EQ(recorded.calls, 1);
+    const OPENFILENAMEA& p = recorded.parameters;
+    EXPECT_EQ(p.lStructSize, 76u);
+    EXPECT_EQ(p.hwndOwner, nullptr);
+    EXPECT_EQ(p.Flags, DWORD(0x1000 | 0x80000 | 0x200000));
+    EXPECT_EQ(p.nMaxFile, 2048u);
+    EXPECT_EQ(recorded.file, std::string(2048, '\0'));
+    EXPECT_EQ(recorded.filter, std::string(1, '\0'));
+    EXPECT_EQ(recorded.directory, "");
+    EXPECT_EQ(recorded.title, "");
+    EXPECT_EQ(p.nFilterIndex, 0u);
+    EXPECT_EQ(p.hInstance, nullptr);
+    EXPECT_EQ(p.lpstrCustomFilter, nullptr);
+    EXPECT_EQ(p.lpstrFileTitle, nullptr);
+    EXPECT_EQ(p.lpstrDefExt, nullptr);
+    EXPECT_EQ(p.lpfnHook, nullptr);
+    EXPECT_EQ(dialog_.FileName(), L"");
+    EXPECT_EQ(dialog_.DialogFlags(), 0u);
+}
+
+TEST_F(DialogFileSeam, ConfirmedSaveReturnsTheNameAndKeepsEverythingElse) {
+    dialog_.FileName(L"C:\\old.lnk");
+    dialog_.DialogTitle(L"Save it");
+    dialog_.FileDirectory(L"C:\\windows");
+    dialog_.FileFilter(std::wstring(L"ShellLink Files (*.lnk)\0*.lnk\0", 30));
+    dialog_.FileFilterIndex(1);
+    dialog_.DialogFlags(0x100006);
+    recorded.result = TRUE;
+    recorded.answer = "C:\\new.lnk";
+
+    EXPECT_TRUE(dialog_.DialogShowModal(true));
+
+    const OPENFILENAMEA& p = recorded.parameters;
+    EXPECT_EQ(p.Flags, DWORD(0x100006 | 0x2 | 0x4 | 0x800 | 0x80000 | 0x200000));
+    EXPECT_EQ(p.nFilterIndex, 1u);
+    EXPECT_EQ(recorded.file.substr(0, 11), std::string("C:\\old.lnk\0", 11));
+    EXPECT_EQ(recorded.filter, std::string("ShellLink Files (*.lnk)\0*.lnk\0\0", 31));
+    EXPECT_EQ(recorded.directory, "C:\\windows");
+    EXPECT_EQ(recorded.title, "Save it");
+    EXPECT_EQ(dialog_.FileName(), L"C:\\new.lnk");
+    EXPECT_EQ(dialog_.DialogFlags(), 0x100006u);
+    EXPECT_EQ(dialog_.FileFilterIndex(), 1);
+    EXPECT_EQ(dialog_.FileDirectory(), L"C:\\windows");
+}
+
+TEST_F(DialogFileSeam, CancelKeepsTheName) {
+    dialog_.FileName(L"C:\\kept.lnk");
+    recorded.answer = "C:\\never.lnk";
+    EXPECT_FALSE(dialog_.DialogShowModal(false));
+    EXPECT_EQ(dialog_.FileName(), L"C:\\kept.lnk");
+}
+
+TEST_F(DialogFileSeam, UnterminatedFilterStillEndsInsideItsBuffer) {
+    dialog_.FileFilter(std::wstring(L"All\0*.*", 7));
+    dialog_.DialogShowModal(false);
+    EXPECT_EQ(recorded.filter, std::string("All\0*.*\0\0", 9));
+}
+
+TEST_F(DialogFileSeam, LongNameIsCutSoTheLastByteStaysNul) {
+    dialog_.FileName(std::wstring(3000, L'a'));
+    dialog_.DialogShowModal(false);
+    EXPECT_EQ(recorded.file, std::string(2047, 'a') + '\0');
+}
+
+TEST_F(DialogFileSeam, LongDoubleByteNameIsCutBetweenCharacters) {
+    if (!AnsiCodePageIs932())
+        GTEST_SKIP() << "double-byte characters need ANSI code page 932";
+    // 1023 two-byte characters fill 2046 bytes; the 1024th would reach the last byte.
+    dialog_.FileName(std::wstring(1500, L'\x3042'));
+    dialog_.DialogShowModal(false);
+    EXPECT_EQ(recorded.file.find('\0'), 2046u);
+    EXPECT_EQ(recorded.file.substr(2044, 4), std::string("\x82\xa0\0\0", 4));
+}
+
+TEST_F(DialogFileSeam, OwnerWindowIsPassedAndFailedReadsGiveNoOwner) {
+    auto form = std::make_shared<DialogTests::WindowForm>();
+    ASSERT_NE(form->WindowHandle(), nullptr);
+    dialog_.DialogOwner(form);
+    dialog_.DialogShowModal(false);
+    EXPECT_EQ(recorded.parameters.hwndOwner, form->WindowHandle());
+
+    dialog_.DialogOwner(std::make_shared<DialogTests::ThrowingForm>());
+    dialog_.DialogShowModal(true);
+    EXPECT_EQ(recorded.parameters.hwndOwner, nullptr);
+    EXPECT_EQ(recorded.calls, 2);
+
+    dialog_.DialogOwner(std::make_shared<DialogTests::WindowlessForm>());
+    dialog_.DialogShowModal(true);
+    EXPECT_EQ(recorded.parameters.hwndOwner, nullptr);
+    EXPECT_EQ(recorded.calls, 3);
+}
+
+TEST_F(DialogFileSeam, JapaneseTextTravelsInCodePage932) {
+    if (!AnsiCodePageIs932())
+        GTEST_SKIP() << "Japanese text needs ANSI code page 932";
+    dialog_.DialogTitle(L"\x958b\x304f");                                 // 開く
+    dialog_.FileFilter(std::wstring(L"\x30ea\x30f3\x30af\0*.lnk\0", 10)); // リンク
+    recorded.result = TRUE;
+    recorded.answer = "C:\\\x83\x65\x83\x58\x83\x67.lnk"; // テスト
+
+    EXPECT_TRUE(dialog_.DialogShowModal(false));
+    EXPECT_EQ(recorded.title, "\x8a\x4a\x82\xad");
+    EXPECT_EQ(recorded.filter, std::string("\x83\x8a\x83\x93\x83\x4e\0*.lnk\0\0", 14));
+    EXPECT_EQ(dialog_.FileName(), L"C:\\\x30c6\x30b9\x30c8.lnk");
+}
+
+// The real common dialogs, finished by the driver.
+
+TEST(DialogFileReal, OpenReturnsTheChosenFileAndShowsTheTitle) {
+    TempDirectory directory;
+    const std::wstring chosen = WriteFile(directory / L"chosen.txt", "x");
+    DialogFile dialog;
+    dialog.DialogTitle(L"Choose the target");
+    dialog.FileFilter(std::wstring(L"All Files (*.*)\0*.*\0", 20));
+    dialog.FileFilterIndex(1);
+
+    std::wstring caption;
+    DialogDriver driver({[&](HWND d) {
+        caption = WindowText(d);
+        TypeFileName(d, chosen);
+        PressButton(d, IDOK);
+    }});
+    EXPECT_TRUE(dialog.DialogShowModal(false));
+    EXPECT_TRUE(driver.Finished());
+    EXPECT_EQ(caption, L"Choose the target");
+    EXPECT_EQ(dialog.FileName(), chosen);
+}
+
+TEST(DialogFileReal, CancelChangesNothing) {
+    DialogFile dialog;
+    dialog.FileName(L"C:\\before.lnk");
+    DialogDriver driver({[](HWND d) { PressButton(d, IDCANCEL); }});
+    EXPECT_FALSE(dialog.DialogShowModal(true));
+    EXPECT_TRUE(driver.Finished());
+    EXPECT_EQ(dialog.FileName(), L"C:\\before.lnk");
+}
+
+TEST(DialogFileReal, SaveOverAnExistingFileAsksFirst) {
+    TempDirectory directory;
+    const std::wstring existing = WriteFile(directory / L"existing.lnk", "x");
+    DialogFile dialog;
+    dialog.FileName(existing);
+    bool asked = false;
+    DialogDriver driver({[](HWND d) { PressButton(d, IDOK); },
+                         [&](HWND question) {
+                             asked = true;
+                             PressButton(question, IDYES);
+                         }});
+    EXPECT_TRUE(dialog.DialogShowModal(true));
+    EXPECT_TRUE(driver.Finished());
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(dialog.FileName(), existing);
+}
+
+TEST(DialogFileReal, JapaneseNameAndTitleRoundTrip) {
+    if (!AnsiCodePageIs932())
+        GTEST_SKIP() << "Japanese text needs ANSI code page 932";
+    TempDirectory directory;
+    const std::wstring name = directory / L"\x30c6\x30b9\x30c8.lnk"; // テスト.lnk
+    const std::wstring title =
+        L"\x540d\x524d\x3092\x4ed8\x3051\x3066\x4fdd\x5b58"; // 名前を付けて保存
+    DialogFile dialog;
+    dialog.DialogTitle(title);
+    std::wstring caption;
+    DialogDriver driver({[&](HWND d) {
+        caption = WindowText(d);
+        TypeFileName(d, name);
+        PressButton(d, IDOK);
+    }});
+    EXPECT_TRUE(dialog.DialogShowModal(true));
+    EXPECT_TRUE(driver.Finished());
+    EXPECT_EQ(caption, title);
+    EXPECT_EQ(dialog.FileName(), name);
+}
