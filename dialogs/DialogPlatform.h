@@ -2,11 +2,11 @@
 // can observe what a dialog class passes, or answer in its place, for one scope.
 #pragma once
 
+#include "shell/PlatformBinding.h"
+
 #include <windows.h>
 #include <commdlg.h>
 #include <shlobj.h>
-
-#include "shell/PlatformBinding.h"
 
 namespace DialogPlatform {
 
