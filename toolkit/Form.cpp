@@ -236,6 +236,15 @@ LRESULT Form::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (const CommandButton* button = ButtonWith(true); button && button->Handle())
             return MAKELRESULT(GetDlgCtrlID(button->Handle()), DC_HASDEFID);
         return 0;
+    case WM_NEXTDLGCTL:
+        // The dialog manager moves the focus this way for a label's access key: to
+        // the label, then on to the next control that takes the focus.
+        if (LOWORD(lParam) != 0) {
+            ::SetFocus(reinterpret_cast<HWND>(wParam));
+        } else if (const HWND next = GetNextDlgTabItem(window_, GetFocus(), wParam != 0)) {
+            ::SetFocus(next);
+        }
+        return 0;
     case WM_CTLCOLORSTATIC:
         // A locked text box still looks like a field, not like the form's face.
         if (dynamic_cast<TextBox*>(ControlOf(reinterpret_cast<HWND>(lParam))) != nullptr) {

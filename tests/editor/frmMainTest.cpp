@@ -374,6 +374,18 @@ TEST_F(EditorWindow, FocusAndLabelClicksMoveTheBoldLabelPromptAndCurrentField) {
     form->cmdCommand(1).SetFocus();
     EXPECT_EQ(form->CurrentField(), 5);
 
+    // An access key of a label moves the focus to the field the label names.
+    for (const auto& [key, field] : {std::pair{L'w', 3}, std::pair{L'i', 5}, std::pair{L'f', 0}}) {
+        MSG access{};
+        access.hwnd = GetFocus();
+        access.message = WM_SYSCHAR;
+        access.wParam = key;
+        access.lParam = 0x20000001; // Alt held
+        EXPECT_TRUE(Toolkit::PreTranslateFormMessage(access));
+        EXPECT_EQ(form->CurrentField(), field) << static_cast<char>(key);
+    }
+    EXPECT_EQ(GetFocus(), form->txtText(0).Handle());
+
     form->txtText_GotFocus(9);
     EXPECT_EQ(BoldLabel(*form), -1);
     EXPECT_EQ(form->lblCaption().Caption(), L"");
