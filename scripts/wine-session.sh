@@ -26,13 +26,15 @@ wine_session_start_display() {
     export DISPLAY
 }
 
-# Creates the prefix once: virtual desktop (no window manager waits) and a Japanese
-# font for the captions' face name.
+# Creates the prefix once, then keeps its settings current: a virtual desktop (no
+# window manager waits), a Japanese font for the captions' face name, and no crash
+# dialog (a crashing test must end, not wait for someone to close the dialog).
+WINE_SESSION_SETTINGS_VERSION=2
+
 wine_session_make_prefix() {
-    local marker="$WINEPREFIX/.tarnwick-ready"
+    local marker="$WINEPREFIX/.tarnwick-settings-$WINE_SESSION_SETTINGS_VERSION"
     [ -f "$marker" ] && return 0
-    rm -rf "$WINEPREFIX"
-    wineboot -i </dev/null >/dev/null 2>&1
+    [ -f "$WINEPREFIX/system.reg" ] || wineboot -i </dev/null >/dev/null 2>&1
     local reg
     reg=$(mktemp --suffix=.reg)
     printf '%s\r\n' \
@@ -40,7 +42,8 @@ wine_session_make_prefix() {
         '[HKEY_CURRENT_USER\Software\Wine\Explorer]' '"Desktop"="Default"' '' \
         '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]' '"Default"="1280x1024"' '' \
         '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
-        '"ＭＳ Ｐゴシック"="Noto Sans CJK JP"' '"ＭＳ ゴシック"="Noto Sans CJK JP"' '' |
+        '"ＭＳ Ｐゴシック"="Noto Sans CJK JP"' '"ＭＳ ゴシック"="Noto Sans CJK JP"' '' \
+        '[HKEY_CURRENT_USER\Software\Wine\WineDbg]' '"ShowCrashDialog"=dword:00000000' '' |
         iconv -f UTF-8 -t UTF-16 >"$reg"
     wine regedit /S "$(winepath -w "$reg")" </dev/null >/dev/null 2>&1
     rm -f "$reg"
