@@ -17,16 +17,18 @@ std::wstring CaptionOf(HWND window) {
     return caption;
 }
 
-TEST(LauncherForm1, EmptyArgumentsLeaveTheHiddenWindowAndStartNothing) {
+TEST(LauncherForm1, ArgumentsWithoutAPathLeaveTheWindowHiddenAndStartNothing) {
     const TestSupport::ScopedStartRecorder recorder;
     for (const wchar_t* arguments : {L"", L"\"", L"\"\""}) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(arguments)));
-        Launcher::Form1 form;
-        EXPECT_FALSE(form.Load(arguments));
-        ASSERT_TRUE(form.hWnd());
-        EXPECT_FALSE(IsWindowVisible(form.hWnd()));
-        EXPECT_EQ(CaptionOf(form.hWnd()), L"Tarnwick");
-        EXPECT_TRUE(GetClassLongPtrW(form.hWnd(), GCLP_HICON));
+        auto form = Launcher::Form1::Create(arguments);
+        form->Load();
+        EXPECT_FALSE(form->Started());
+        ASSERT_TRUE(form->WindowHandle());
+        EXPECT_FALSE(IsWindowVisible(form->WindowHandle()));
+        EXPECT_EQ(CaptionOf(form->WindowHandle()), L"Tarnwick");
+        EXPECT_TRUE(SendMessageW(form->WindowHandle(), WM_GETICON, ICON_BIG, 0));
+        form->Unload();
     }
     EXPECT_EQ(recorder.Record().calls, 0);
 }
@@ -43,12 +45,14 @@ TEST(LauncherForm1, ShortcutResolvedByTheEditorGivesTheTargetsFolder) {
     EXPECT_EQ(Launcher::TargetFromEditor(fields.target), L"");
 
     const TestSupport::ScopedStartRecorder recorder;
-    Launcher::Form1 form;
+    auto form = Launcher::Form1::Create(L"\"" + link + L"\"");
+    form->Load();
     // The recorder refuses the start: the run ends all the same, reporting it.
-    EXPECT_FALSE(form.Load(L"\"" + link + L"\""));
+    EXPECT_FALSE(form->Started());
     ASSERT_EQ(recorder.Record().calls, 1);
     EXPECT_EQ(recorder.Record().commandLine, L"EXPLORER.EXE /n,/e," + (temp / L"Data") + L"\\");
-    EXPECT_FALSE(IsWindowVisible(form.hWnd()));
+    EXPECT_FALSE(IsWindowVisible(form->WindowHandle()));
+    form->Unload();
 }
 
 } // namespace

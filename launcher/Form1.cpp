@@ -1,0 +1,51 @@
+#include "launcher/Form1.h"
+
+#include "editor/frmMain.h"
+#include "launcher/ExplorerLaunch.h"
+#include "resources/resource.h"
+#include "toolkit/Units.h"
+
+namespace Launcher {
+
+std::wstring TargetFromEditor(const std::wstring& Path) {
+    auto editor = frmMain::Create();
+    editor->txtText(0).Text(Path);
+    editor->Show();
+    std::wstring target = editor->txtText(1).Text();
+    editor->Unload();
+    return target;
+}
+
+bool Launch(std::wstring_view Arguments) {
+    // A lone quote leaves no path at all: nothing to open, as for no arguments.
+    const std::wstring path = PathFromArguments(Arguments);
+    if (path.empty())
+        return false;
+    std::wstring target = TargetFromEditor(path);
+    // Not a shortcut: the folder of the arguments themselves, quotes and all.
+    if (target.empty())
+        target = Arguments;
+    return StartExplorer(FolderFromTarget(target));
+}
+
+std::shared_ptr<Form1> Form1::Create(std::wstring Arguments) {
+    return std::shared_ptr<Form1>(new Form1(std::move(Arguments)));
+}
+
+Form1::Form1(std::wstring Arguments)
+    : Form(L"Tarnwick", Toolkit::Twips{1, 1, 15, 15}, Toolkit::FontSpec{}),
+      arguments_(std::move(Arguments)) {
+    IconResource(IDI_TARNWICK);
+}
+
+void Form1::Form_Load() {
+    if (const HWND window = WindowHandle()) {
+        // 15 twips square, 1 twip from the corner; never shown all the same.
+        const Toolkit::PixelRectangle place = Toolkit::ToPixels(Toolkit::Twips{1, 1, 15, 15});
+        SetWindowPos(window, nullptr, place.Left, place.Top, place.Width, place.Height,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    started_ = Launch(arguments_);
+}
+
+} // namespace Launcher
