@@ -27,14 +27,18 @@ wine_session_start_display() {
 }
 
 # Creates the prefix once, then keeps its settings current: a virtual desktop (no
-# window manager waits), a Japanese font for the captions' face name, and no crash
+# window manager waits), Japanese fonts made to the metrics of the faces the window
+# asks for, and no crash
 # dialog (a crashing test must end, not wait for someone to close the dialog).
-WINE_SESSION_SETTINGS_VERSION=2
+WINE_SESSION_SETTINGS_VERSION=5
 
 wine_session_make_prefix() {
     local marker="$WINEPREFIX/.tarnwick-settings-$WINE_SESSION_SETTINGS_VERSION"
     [ -f "$marker" ] && return 0
     [ -f "$WINEPREFIX/system.reg" ] || wineboot -i </dev/null >/dev/null 2>&1
+    # Debian's Wine does not find its own fonts (Tahoma for captions, Marlett for the
+    # caption buttons) unless they are in the prefix.
+    cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
     local reg
     reg=$(mktemp --suffix=.reg)
     printf '%s\r\n' \
@@ -42,7 +46,7 @@ wine_session_make_prefix() {
         '[HKEY_CURRENT_USER\Software\Wine\Explorer]' '"Desktop"="Default"' '' \
         '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]' '"Default"="1280x1024"' '' \
         '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
-        '"ＭＳ Ｐゴシック"="Noto Sans CJK JP"' '"ＭＳ ゴシック"="Noto Sans CJK JP"' '' \
+        '"ＭＳ Ｐゴシック"="IPAPGothic"' '"ＭＳ ゴシック"="IPAGothic"' '"MS UI Gothic"="IPAPGothic"' '' \
         '[HKEY_CURRENT_USER\Software\Wine\WineDbg]' '"ShowCrashDialog"=dword:00000000' '' |
         iconv -f UTF-8 -t UTF-16 >"$reg"
     wine regedit /S "$(winepath -w "$reg")" </dev/null >/dev/null 2>&1
