@@ -44,7 +44,7 @@ public:
     Control::DragHandler OLEDragDrop;
 
     // For the controls: the form owns every font it hands out, until it unloads.
-    HFONT FontHandle(const FontSpec& spec);
+    HFONT FontHandle(const FontSpec& wanted);
     HWND ToolTipWindow() const { return toolTip_; }
     int NextControlId() { return FirstControlId + static_cast<int>(controls_.size()); }
 
