@@ -9,8 +9,6 @@ namespace {
 
 HRESULT lastHResult = 0;
 
-CreateInstanceFunction createInstance = &CoCreateInstance;
-
 // Slots of IUnknown, as byte offsets into the method table.
 constexpr std::int32_t QueryInterfaceOffset = 0 * 4;
 constexpr std::int32_t AddRefOffset = 1 * 4;
@@ -55,16 +53,14 @@ HRESULT LastHResult() {
     return lastHResult;
 }
 
-CreateInstanceBinding::CreateInstanceBinding(CreateInstanceFunction replacement)
-    : previous_(std::exchange(createInstance, replacement)) {}
-
-CreateInstanceBinding::~CreateInstanceBinding() {
-    createInstance = previous_;
+CreateInstanceFunction& CreateInstanceCall() {
+    static CreateInstanceFunction call = &CoCreateInstance;
+    return call;
 }
 
 PointerValue CreateComObject(const GUID& ClassId, const GUID& InterfaceId) {
     void* created = nullptr;
-    lastHResult = createInstance(ClassId, nullptr, AnyClassContext, InterfaceId, &created);
+    lastHResult = CreateInstanceCall()(ClassId, nullptr, AnyClassContext, InterfaceId, &created);
     return SUCCEEDED(lastHResult) ? reinterpret_cast<PointerValue>(created) : 0;
 }
 

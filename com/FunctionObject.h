@@ -28,22 +28,10 @@ HRESULT LastHResult();
 
 PointerValue CreateComObject(const GUID& ClassId, const GUID& InterfaceId);
 
-// CoCreateInstance as CreateComObject calls it. A test puts its own function in for
-// one scope to see which class is asked for, or to make creation fail.
+// CoCreateInstance as CreateComObject calls it. A test swaps it for one scope
+// (ScopedBinding) to see which class is asked for, or to make creation fail.
 using CreateInstanceFunction = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
-class CreateInstanceBinding {
-public:
-    explicit CreateInstanceBinding(CreateInstanceFunction replacement);
-    ~CreateInstanceBinding();
-    CreateInstanceBinding(const CreateInstanceBinding&) = delete;
-    CreateInstanceBinding& operator=(const CreateInstanceBinding&) = delete;
-
-    // The function that was bound before this scope (the platform's, normally).
-    CreateInstanceFunction Previous() const { return previous_; }
-
-private:
-    CreateInstanceFunction previous_;
-};
+CreateInstanceFunction& CreateInstanceCall();
 
 // Calls the method at VtableOffset (slot x 4) of Object with the first ArgumentCount
 // elements of Arguments, passed in place. Returns the method's 32-bit result, or 0
@@ -58,36 +46,40 @@ std::int32_t ObjectRelease(const PointerValue& Object);
 PointerValue ObjectDuplicate(const PointerValue& Object);
 std::int32_t ObjectReleaseClear(PointerValue& Object);
 
-// Owns one reference held as a PointerValue and gives it back with ObjectReleaseClear.
-class ComReference {
+// Owns one PointerValue and gives it back, when it goes or is replaced, with the
+// owner's own operation, which also sets the variable to 0.
+template <auto ReleaseClear> class OwnedPointer {
 public:
-    ComReference() = default;
-    explicit ComReference(PointerValue owned) : pointer_(owned) {}
-    ComReference(const ComReference&) = delete;
-    ComReference& operator=(const ComReference&) = delete;
-    ComReference(ComReference&& other) noexcept : pointer_(other.Release()) {}
-    ComReference& operator=(ComReference&& other) noexcept {
+    OwnedPointer() = default;
+    explicit OwnedPointer(PointerValue owned) : pointer_(owned) {}
+    OwnedPointer(const OwnedPointer&) = delete;
+    OwnedPointer& operator=(const OwnedPointer&) = delete;
+    OwnedPointer(OwnedPointer&& other) noexcept : pointer_(other.Release()) {}
+    OwnedPointer& operator=(OwnedPointer&& other) noexcept {
         if (this != &other)
             Reset(other.Release());
         return *this;
     }
-    ~ComReference() { ObjectReleaseClear(pointer_); }
+    ~OwnedPointer() { ReleaseClear(pointer_); }
 
-    // The variable that the operations above read.
+    // The variable that the operations taking the caller's variable read.
     const PointerValue& Variable() const { return pointer_; }
     PointerValue Get() const { return pointer_; }
     explicit operator bool() const { return pointer_ != 0; }
 
-    // Drops the held reference, then takes over `owned`.
+    // Gives back what is held, then takes over `owned`.
     void Reset(PointerValue owned = 0) {
-        ObjectReleaseClear(pointer_);
+        ReleaseClear(pointer_);
         pointer_ = owned;
     }
-    // Hands the reference to the caller without releasing it.
+    // Hands what is held to the caller, who then owns it.
     PointerValue Release() { return std::exchange(pointer_, 0); }
 
 private:
     PointerValue pointer_ = 0;
 };
+
+// One interface reference.
+using ComReference = OwnedPointer<&ObjectReleaseClear>;
 
 } // namespace FunctionObject

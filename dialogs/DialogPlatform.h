@@ -2,7 +2,7 @@
 // can observe what a dialog class passes, or answer in its place, for one scope.
 #pragma once
 
-#include "shell/PlatformBinding.h"
+#include "com/ScopedBinding.h"
 
 #include <windows.h>
 #include <commdlg.h>
@@ -21,8 +21,5 @@ extern FileDialogFunction GetSaveFileNameCall;      // GetSaveFileNameA
 extern BrowseForFolderFunction BrowseForFolderCall; // SHBrowseForFolderA
 // PickIconDlg by shell32 ordinal 62; answers 0 when shell32 does not export it.
 extern PickIconFunction PickIconCall;
-
-// Puts a replacement into one of the bindings above until the end of a scope.
-using FunctionShell::Binding::ScopedBinding;
 
 } // namespace DialogPlatform

@@ -40,8 +40,8 @@ using CreateProcessFunction = BOOL(WINAPI*)(LPCWSTR, LPWSTR, LPSECURITY_ATTRIBUT
                                             LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID, LPCWSTR,
                                             LPSTARTUPINFOW, LPPROCESS_INFORMATION);
 
-// Starts as CreateProcessW; a test swaps it for one scope (FunctionShell's
-// ScopedBinding) to see what would be started.
+// Starts as CreateProcessW; a test swaps it for one scope (ScopedBinding) to see
+// what would be started.
 CreateProcessFunction& CreateProcessCall();
 
 } // namespace Binding

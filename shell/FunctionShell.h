@@ -34,31 +34,7 @@ std::wstring StringFromPointer(PointerValue Address, bool Utf16);
 // The text in the system ANSI code page; c_str() gives it with its one terminating NUL.
 std::string AnsiFromString(std::wstring_view Text);
 
-// Owns one item ID list and frees it with FreeItemIDList.
-class ItemIDList {
-public:
-    ItemIDList() = default;
-    explicit ItemIDList(PointerValue owned) : list_(owned) {}
-    ItemIDList(const ItemIDList&) = delete;
-    ItemIDList& operator=(const ItemIDList&) = delete;
-    ItemIDList(ItemIDList&& other) noexcept : list_(other.Release()) {}
-    ItemIDList& operator=(ItemIDList&& other) noexcept {
-        if (this != &other)
-            Reset(other.Release());
-        return *this;
-    }
-    ~ItemIDList() { FreeItemIDList(list_); }
-
-    PointerValue Get() const { return list_; }
-    explicit operator bool() const { return list_ != 0; }
-    void Reset(PointerValue owned = 0) {
-        FreeItemIDList(list_);
-        list_ = owned;
-    }
-    PointerValue Release() { return std::exchange(list_, 0); }
-
-private:
-    PointerValue list_ = 0;
-};
+// One item ID list.
+using ItemIDList = FunctionObject::OwnedPointer<&FreeItemIDList>;
 
 } // namespace FunctionShell

@@ -7,7 +7,7 @@
 #include <ole2.h>
 #include <olectl.h>
 
-#include <utility>
+#include "com/ScopedBinding.h"
 
 namespace FunctionShell::Binding {
 
@@ -26,18 +26,5 @@ RegisterFormatFunction& RegisterFormatCall();
 // that the swapped call is really asked and a made-up answer never outlives it.
 void ForgetWindowsNT();
 void ForgetShellIDListFormat();
-
-template <typename Function> class ScopedBinding {
-public:
-    ScopedBinding(Function& binding, Function replacement)
-        : binding_(binding), saved_(std::exchange(binding, replacement)) {}
-    ScopedBinding(const ScopedBinding&) = delete;
-    ScopedBinding& operator=(const ScopedBinding&) = delete;
-    ~ScopedBinding() { binding_ = saved_; }
-
-private:
-    Function& binding_;
-    Function saved_;
-};
 
 } // namespace FunctionShell::Binding

@@ -1,4 +1,5 @@
 #include "com/FunctionObject.h"
+#include "com/ScopedBinding.h"
 #include "tests/support/TestSupport.h"
 
 #include <shlobj.h>
@@ -178,7 +179,7 @@ HRESULT WINAPI FailingCreation(REFCLSID classId, LPUNKNOWN, DWORD, REFIID, LPVOI
 
 TEST(FunctionObject, CreationBindingLastsOneScope) {
     {
-        CreateInstanceBinding binding(&FailingCreation);
+        const ScopedBinding binding(CreateInstanceCall(), &FailingCreation);
         EXPECT_EQ(CreateComObject(CLSID_ShellLink, IID_IUnknown), 0u);
         EXPECT_EQ(LastHResult(), CO_E_SERVER_EXEC_FAILURE);
         EXPECT_EQ(askedClass, &CLSID_ShellLink);

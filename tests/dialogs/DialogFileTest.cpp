@@ -8,7 +8,6 @@
 
 #include <string>
 
-using DialogPlatform::ScopedBinding;
 using namespace TestSupport;
 
 namespace {

@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-using DialogPlatform::ScopedBinding;
 using FunctionObject::PointerValue;
 using FunctionShell::ItemIDList;
 using FunctionShell::ItemIDListFromName;

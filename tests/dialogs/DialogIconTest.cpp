@@ -9,8 +9,6 @@
 #include <cstring>
 #include <string>
 
-using DialogPlatform::ScopedBinding;
-
 namespace {
 
 constexpr std::size_t Capacity = 1024;

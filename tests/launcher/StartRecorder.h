@@ -3,7 +3,7 @@
 #pragma once
 
 #include "launcher/ExplorerLaunch.h"
-#include "shell/PlatformBinding.h"
+#include "com/ScopedBinding.h"
 
 #include <windows.h>
 
@@ -47,7 +47,7 @@ public:
     const StartRecord& Record() const { return LastStart(); }
 
 private:
-    FunctionShell::Binding::ScopedBinding<Launcher::Binding::CreateProcessFunction> swap_{
+    ScopedBinding<Launcher::Binding::CreateProcessFunction> swap_{
         Launcher::Binding::CreateProcessCall(), &RecordStart};
 };
 

@@ -205,7 +205,6 @@ UINT WINAPI FailingRegistration(LPCSTR) {
 }
 
 TEST_F(DragData, AFailedRegistrationIsTriedAgain) {
-    using Binding::ScopedBinding;
     Binding::ForgetShellIDListFormat();
     {
         const ScopedBinding failing(Binding::RegisterFormatCall(), FailingRegistration);

@@ -47,8 +47,6 @@ BOOL WINAPI FailingVersionQuery(LPOSVERSIONINFOA) {
     return FALSE;
 }
 
-using Binding::ScopedBinding;
-
 class IconPictures : public testing::Test {
 protected:
     void SetUp() override {

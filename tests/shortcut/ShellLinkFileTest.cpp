@@ -1,5 +1,6 @@
 #include "shortcut/ShellLinkFile.h"
 
+#include "com/ScopedBinding.h"
 #include "shell/FunctionShell.h"
 #include "tests/support/TestSupport.h"
 
@@ -46,13 +47,14 @@ HRESULT WINAPI RefusedCreation(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID* objec
 
 class RecordingScope {
 public:
-    RecordingScope() : binding_(&RecordingCreation) {
+    RecordingScope() {
         platformCreation = binding_.Previous();
         askedClasses.clear();
     }
 
 private:
-    FunctionObject::CreateInstanceBinding binding_;
+    ScopedBinding<FunctionObject::CreateInstanceFunction> binding_{
+        FunctionObject::CreateInstanceCall(), &RecordingCreation};
 };
 
 // Whether the platform's Internet-shortcut class answers IShellLinkA at all.
@@ -375,7 +377,7 @@ TEST(ShellLinkFile, InertInstanceReadsEmptyAndWritesNothing) {
     const std::wstring file = folder / L"inert.lnk";
     std::unique_ptr<ShellLinkFile> link;
     {
-        FunctionObject::CreateInstanceBinding refused(&RefusedCreation);
+        const ScopedBinding refused(FunctionObject::CreateInstanceCall(), &RefusedCreation);
         link = std::make_unique<ShellLinkFile>();
     }
 
