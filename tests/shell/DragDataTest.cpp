@@ -1,6 +1,7 @@
 #include "shell/DragData.h"
 #include "shell/FunctionShell.h"
 #include "shell/PlatformBinding.h"
+#include "tests/support/DataObjectStub.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -76,7 +77,7 @@ std::wstring ParsingName(PointerValue list) {
 // Drag data of our own: one format, served as a global block of exactly the bytes
 // given. The medium names a counting object as its releaser, so every
 // ReleaseStgMedium shows as one Release call and the block itself stays ours.
-class BlockData : public IDataObject {
+class BlockData : public TestSupport::DataObjectStub {
 public:
     BlockData(CLIPFORMAT format, const std::string& bytes) : format_(format) {
         block_ = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
@@ -94,19 +95,6 @@ public:
     // Media handed out and not yet released.
     long MediaHeld() const { return releaser_.references() - 1; }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IDataObject)) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<IDataObject*>(this);
-        AddRef();
-        return S_OK;
-    }
-    // Lives on the test's stack.
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-
     HRESULT STDMETHODCALLTYPE GetData(FORMATETC* wanted, STGMEDIUM* medium) override {
         const HRESULT offered = QueryGetData(wanted);
         if (offered != S_OK)
@@ -118,24 +106,10 @@ public:
         medium->pUnkForRelease = &releaser_;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* wanted) override {
         if (wanted->cfFormat != format_)
             return DV_E_FORMATETC;
         return (wanted->tymed & TYMED_HGLOBAL) ? S_OK : DV_E_TYMED;
-    }
-    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override {
-        out->ptd = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
-        return OLE_E_ADVISENOTSUPPORTED;
-    }
-    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
-    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override {
-        return OLE_E_ADVISENOTSUPPORTED;
     }
 
 private:

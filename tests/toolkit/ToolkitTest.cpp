@@ -1,4 +1,5 @@
 #include "resources/resource.h"
+#include "tests/support/DataObjectStub.h"
 #include "toolkit/Form.h"
 
 #include <gtest/gtest.h>
@@ -344,37 +345,7 @@ TEST(Toolkit, ButtonKeepsThePictureItShows) {
 }
 
 // Drag data that offers nothing; the tests only follow its references.
-class EmptyData : public IDataObject {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDataObject)) {
-            *object = this;
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
-    ULONG STDMETHODCALLTYPE Release() override { return --references; }
-    HRESULT STDMETHODCALLTYPE GetData(FORMATETC*, STGMEDIUM*) override { return DV_E_FORMATETC; }
-    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override {
-        return DV_E_FORMATETC;
-    }
-    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC*) override { return DV_E_FORMATETC; }
-    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
-
-    long references = 1;
-};
+using EmptyData = TestSupport::DataObjectStub;
 
 TEST(Toolkit, DropTargetHandsEnterOverLeaveAndDropToTheControl) {
     auto form = SampleForm::Create();
@@ -390,10 +361,10 @@ TEST(Toolkit, DropTargetHandsEnterOverLeaveAndDropToTheControl) {
     EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_LINK));
     EXPECT_EQ(target->DragOver(MK_LBUTTON, point, &effect), S_OK);
     EXPECT_EQ(target->DragLeave(), S_OK);
-    EXPECT_EQ(data.references, 1); // the data held from enter to leave is given back
+    EXPECT_EQ(data.References(), 1); // the data held from enter to leave is given back
     EXPECT_EQ(target->DragEnter(&data, MK_LBUTTON, point, &effect), S_OK);
     EXPECT_EQ(target->Drop(&data, 0, point, &effect), S_OK);
-    EXPECT_EQ(data.references, 1);
+    EXPECT_EQ(data.References(), 1);
     EXPECT_EQ(form->events, (std::vector<std::wstring>{L"drag 0 0", L"drag 2 0", L"drag 1 0",
                                                        L"drag 0 0", L"drop 0"}));
 
@@ -402,7 +373,7 @@ TEST(Toolkit, DropTargetHandsEnterOverLeaveAndDropToTheControl) {
     EXPECT_EQ(form->DropTargetObject()->DragEnter(&data, MK_LBUTTON, point, &effect), S_OK);
     EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
     form->DropTargetObject()->DragLeave();
-    EXPECT_EQ(data.references, 1);
+    EXPECT_EQ(data.References(), 1);
     form->Unload();
 }
 
