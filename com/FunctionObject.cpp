@@ -10,9 +10,9 @@ namespace {
 HRESULT lastHResult = 0;
 
 // Slots of IUnknown, as byte offsets into the method table.
-constexpr std::int32_t QueryInterfaceOffset = 0 * 4;
-constexpr std::int32_t AddRefOffset = 1 * 4;
-constexpr std::int32_t ReleaseOffset = 2 * 4;
+constexpr std::int32_t QueryInterfaceOffset = SlotOffset(0);
+constexpr std::int32_t AddRefOffset = SlotOffset(1);
+constexpr std::int32_t ReleaseOffset = SlotOffset(2);
 
 // In-process server, in-process handler, local server and remote server.
 constexpr DWORD AnyClassContext = 0x17;
@@ -31,9 +31,11 @@ VARIANT AddressArgument(const void* address) {
 }
 
 VARIANT AddressArgument(PointerValue address) {
-    static_assert(sizeof(PointerValue) == 4, "a 64-bit build passes addresses as VT_I8");
-    VARIANT argument = ZeroedVariant(VT_I4);
-    argument.lVal = static_cast<LONG>(address);
+    VARIANT argument = ZeroedVariant(AddressType);
+    if constexpr (AddressType == VT_I8)
+        argument.llVal = static_cast<LONGLONG>(address);
+    else
+        argument.lVal = static_cast<LONG>(address);
     return argument;
 }
 
@@ -55,6 +57,15 @@ HRESULT LastHResult() {
 
 CreateInstanceFunction& CreateInstanceCall() {
     static CreateInstanceFunction call = &CoCreateInstance;
+    return call;
+}
+
+bool MethodSucceeded(std::int32_t Result) {
+    return Result == S_OK && SUCCEEDED(lastHResult);
+}
+
+DispatchFunction& DispatchCall() {
+    static DispatchFunction call = &DispCallFunc;
     return call;
 }
 
@@ -84,8 +95,8 @@ std::int32_t CallInterface(const PointerValue& Object, std::int32_t VtableOffset
     VARIANT result;
     VariantInit(&result);
     lastHResult =
-        DispCallFunc(reinterpret_cast<void*>(Object), VtableOffset, CC_STDCALL, VT_I4,
-                     static_cast<UINT>(ArgumentCount), types.data(), pointers.data(), &result);
+        DispatchCall()(reinterpret_cast<void*>(Object), VtableOffset, CC_STDCALL, VT_I4,
+                       static_cast<UINT>(ArgumentCount), types.data(), pointers.data(), &result);
     const std::int32_t value = SUCCEEDED(lastHResult) ? result.lVal : 0;
     VariantClear(&result);
     return value;

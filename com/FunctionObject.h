@@ -2,22 +2,30 @@
 // method table through oleaut32's DispCallFunc: no interface is declared anywhere.
 #pragma once
 
+#include "base/Owned.h"
+
 #include <windows.h>
 #include <oleauto.h>
 
 #include <cstdint>
 #include <span>
-#include <utility>
 
 namespace FunctionObject {
 
 // A pointer carried as a number: interface pointers and item ID list addresses.
-// 0 means "no object". A 64-bit build changes this alias and AddressArgument only.
+// 0 means "no object". It is as wide as an address, and so is the argument type
+// that carries it: VT_I4 in a 32-bit process, VT_I8 in a 64-bit one.
 using PointerValue = std::uintptr_t;
 static_assert(sizeof(PointerValue) == sizeof(void*));
+inline constexpr VARTYPE AddressType = sizeof(void*) == 8 ? VT_I8 : VT_I4;
 
-// Argument list elements. Each starts zeroed: Wine's dispatcher passes the whole
-// 4-byte value slot of a VT_I2 argument, so stale upper bytes would reach the method.
+// Byte offset of a method in an interface's method table: one pointer per slot.
+constexpr std::int32_t SlotOffset(std::int32_t Slot) {
+    return Slot * static_cast<std::int32_t>(sizeof(void*));
+}
+
+// Argument list elements. Each starts zeroed: the dispatcher passes the whole value
+// slot of a VT_I2 argument, so stale upper bytes would reach the method.
 VARIANT AddressArgument(const void* address);
 VARIANT AddressArgument(PointerValue address);
 VARIANT NumberArgument(std::int32_t value);
@@ -26,6 +34,10 @@ VARIANT ShortArgument(std::int16_t value);
 // Status of the last creation or dispatch; 0 at start, -1 after a call on no object.
 HRESULT LastHResult();
 
+// True when the call just made reached its method and the method answered S_OK.
+// CallInterface answers 0 for a failed dispatch too, so 0 alone proves nothing.
+bool MethodSucceeded(std::int32_t Result);
+
 PointerValue CreateComObject(const GUID& ClassId, const GUID& InterfaceId);
 
 // CoCreateInstance as CreateComObject calls it. A test swaps it for one scope
@@ -33,7 +45,12 @@ PointerValue CreateComObject(const GUID& ClassId, const GUID& InterfaceId);
 using CreateInstanceFunction = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
 CreateInstanceFunction& CreateInstanceCall();
 
-// Calls the method at VtableOffset (slot x 4) of Object with the first ArgumentCount
+// DispCallFunc as CallInterface calls it; a test swaps it to make a dispatch fail.
+using DispatchFunction = HRESULT(WINAPI*)(void*, ULONG_PTR, CALLCONV, VARTYPE, UINT, VARTYPE*,
+                                          VARIANTARG**, VARIANT*);
+DispatchFunction& DispatchCall();
+
+// Calls the method at VtableOffset (SlotOffset of its slot) of Object with the first ArgumentCount
 // elements of Arguments, passed in place. Returns the method's 32-bit result, or 0
 // when Object is 0 or the dispatch failed. Throws std::out_of_range when Arguments
 // holds fewer than ArgumentCount elements (a caller error; nothing is called).
@@ -46,40 +63,7 @@ std::int32_t ObjectRelease(const PointerValue& Object);
 PointerValue ObjectDuplicate(const PointerValue& Object);
 std::int32_t ObjectReleaseClear(PointerValue& Object);
 
-// Owns one PointerValue and gives it back, when it goes or is replaced, with the
-// owner's own operation, which also sets the variable to 0.
-template <auto ReleaseClear> class OwnedPointer {
-public:
-    OwnedPointer() = default;
-    explicit OwnedPointer(PointerValue owned) : pointer_(owned) {}
-    OwnedPointer(const OwnedPointer&) = delete;
-    OwnedPointer& operator=(const OwnedPointer&) = delete;
-    OwnedPointer(OwnedPointer&& other) noexcept : pointer_(other.Release()) {}
-    OwnedPointer& operator=(OwnedPointer&& other) noexcept {
-        if (this != &other)
-            Reset(other.Release());
-        return *this;
-    }
-    ~OwnedPointer() { ReleaseClear(pointer_); }
-
-    // The variable that the operations taking the caller's variable read.
-    const PointerValue& Variable() const { return pointer_; }
-    PointerValue Get() const { return pointer_; }
-    explicit operator bool() const { return pointer_ != 0; }
-
-    // Gives back what is held, then takes over `owned`.
-    void Reset(PointerValue owned = 0) {
-        ReleaseClear(pointer_);
-        pointer_ = owned;
-    }
-    // Hands what is held to the caller, who then owns it.
-    PointerValue Release() { return std::exchange(pointer_, 0); }
-
-private:
-    PointerValue pointer_ = 0;
-};
-
 // One interface reference.
-using ComReference = OwnedPointer<&ObjectReleaseClear>;
+using ComReference = Owned<PointerValue, &ObjectReleaseClear>;
 
 } // namespace FunctionObject

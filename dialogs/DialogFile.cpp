@@ -11,8 +11,7 @@ namespace {
 constexpr std::size_t FileBufferSize = 2048;
 
 // The structure without the Windows 2000 members, which every system accepts.
-constexpr DWORD StructureSize = 76;
-static_assert(offsetof(OPENFILENAMEA, pvReserved) == StructureSize);
+constexpr DWORD StructureSize = offsetof(OPENFILENAMEA, pvReserved);
 
 constexpr DWORD OpenFlags = OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_LONGNAMES;
 constexpr DWORD SaveFlags =
@@ -40,8 +39,8 @@ bool DialogFile::DialogShowModal(bool UseSaveDialog) {
     parameters.lpstrTitle = title.data();
     parameters.Flags = Flags | (UseSaveDialog ? SaveFlags : OpenFlags);
 
-    const auto show =
-        UseSaveDialog ? DialogPlatform::GetSaveFileNameCall : DialogPlatform::GetOpenFileNameCall;
+    const auto show = UseSaveDialog ? DialogPlatform::GetSaveFileNameCall()
+                                    : DialogPlatform::GetOpenFileNameCall();
     if (!show(&parameters))
         return false;
     Name = FunctionShell::StringFromBuffer(std::as_bytes(std::span(file)), false);

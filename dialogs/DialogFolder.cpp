@@ -5,8 +5,6 @@
 
 #include <array>
 
-using FunctionShell::FreeItemIDList;
-
 namespace {
 
 constexpr std::size_t DisplayNameSize = 1024;
@@ -14,19 +12,19 @@ constexpr FunctionObject::PointerValue LastSpecialFolder = 0xFFFF;
 
 // Frees the list held so far and takes over the new one; numbers up to 0xFFFF name
 // special folders.
-void TakeList(FunctionObject::PointerValue& held, FunctionObject::PointerValue newList) {
+void TakeList(FunctionShell::ItemIDList& held, FunctionObject::PointerValue newList) {
     // Writing back the list already held would free it and then keep it.
-    if (newList == held && newList > LastSpecialFolder)
+    if (newList == held.Get() && newList > LastSpecialFolder)
         return;
-    FreeItemIDList(held);
-    held = newList <= LastSpecialFolder
-               ? FunctionShell::SpecialFolderItemIDList(static_cast<std::int32_t>(newList))
-               : newList;
+    held.Reset();
+    held.Reset(newList <= LastSpecialFolder
+                   ? FunctionShell::SpecialFolderItemIDList(static_cast<std::int32_t>(newList))
+                   : newList);
 }
 
-void TakeListOfName(FunctionObject::PointerValue& held, std::wstring_view name) {
-    FreeItemIDList(held);
-    held = FunctionShell::ItemIDListFromName(name, 0);
+void TakeListOfName(FunctionShell::ItemIDList& held, std::wstring_view name) {
+    held.Reset();
+    held.Reset(FunctionShell::ItemIDListFromName(name, 0));
 }
 
 std::wstring NameOf(FunctionObject::PointerValue list) {
@@ -36,34 +34,28 @@ std::wstring NameOf(FunctionObject::PointerValue list) {
 
 } // namespace
 
-DialogFolder::~DialogFolder() {
-    FreeItemIDList(Selected);
-    FreeItemIDList(Root);
-}
-
 bool DialogFolder::DialogShowModal() {
     std::array<char, DisplayNameSize> displayName{};
 
     BROWSEINFOA parameters;
     ZeroMemory(&parameters, sizeof parameters);
     parameters.hwndOwner = OwnerWindowHandle(Owner);
-    parameters.pidlRoot = reinterpret_cast<LPCITEMIDLIST>(Root);
+    parameters.pidlRoot = reinterpret_cast<LPCITEMIDLIST>(Root.Get());
     parameters.pszDisplayName = displayName.data();
     parameters.ulFlags = Flags;
     parameters.lpfn = DialogFolderFunction::FolderDialogCallback;
     parameters.lParam = reinterpret_cast<LPARAM>(this);
 
     const auto chosen =
-        reinterpret_cast<PointerValue>(DialogPlatform::BrowseForFolderCall(&parameters));
+        reinterpret_cast<PointerValue>(DialogPlatform::BrowseForFolderCall()(&parameters));
     if (chosen == 0)
         return false;
-    FreeItemIDList(Selected);
-    Selected = chosen;
+    Selected.Reset(chosen);
     return true;
 }
 
 DialogFolder::PointerValue DialogFolder::FolderPIDL() const {
-    return FunctionShell::CloneItemIDList(Selected);
+    return FunctionShell::CloneItemIDList(Selected.Get());
 }
 
 void DialogFolder::FolderPIDL(PointerValue NewPIDL) {
@@ -71,7 +63,7 @@ void DialogFolder::FolderPIDL(PointerValue NewPIDL) {
 }
 
 std::wstring DialogFolder::FolderName() const {
-    return NameOf(Selected);
+    return NameOf(Selected.Get());
 }
 
 void DialogFolder::FolderName(std::wstring_view NewName) {
@@ -79,11 +71,11 @@ void DialogFolder::FolderName(std::wstring_view NewName) {
 }
 
 std::wstring DialogFolder::FolderPath() const {
-    return FunctionShell::PathFromItemIDList(Selected);
+    return FunctionShell::PathFromItemIDList(Selected.Get());
 }
 
 DialogFolder::PointerValue DialogFolder::FolderRootPIDL() const {
-    return FunctionShell::CloneItemIDList(Root);
+    return FunctionShell::CloneItemIDList(Root.Get());
 }
 
 void DialogFolder::FolderRootPIDL(PointerValue NewPIDL) {
@@ -91,7 +83,7 @@ void DialogFolder::FolderRootPIDL(PointerValue NewPIDL) {
 }
 
 std::wstring DialogFolder::FolderRootName() const {
-    return NameOf(Root);
+    return NameOf(Root.Get());
 }
 
 void DialogFolder::FolderRootName(std::wstring_view NewName) {

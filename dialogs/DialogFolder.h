@@ -2,8 +2,8 @@
 // the root of the tree.
 #pragma once
 
-#include "com/FunctionObject.h"
 #include "dialogs/DialogOwner.h"
+#include "shell/FunctionShell.h"
 
 #include <cstdint>
 #include <string>
@@ -14,7 +14,6 @@ public:
     using PointerValue = FunctionObject::PointerValue;
 
     DialogFolder() = default;
-    ~DialogFolder();
     DialogFolder(const DialogFolder&) = delete;
     DialogFolder& operator=(const DialogFolder&) = delete;
 
@@ -39,8 +38,8 @@ public:
     void FolderRootName(std::wstring_view NewName);
 
 private:
-    PointerValue Selected = 0;
-    PointerValue Root = 0;
+    FunctionShell::ItemIDList Selected;
+    FunctionShell::ItemIDList Root;
     std::wstring Title;
     std::uint32_t Flags = 0;
     FormReference Owner;

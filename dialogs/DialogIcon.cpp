@@ -30,7 +30,7 @@ bool DialogIcon::DialogShowModal() {
     int index = Index;
 
     // A positive answer is OK; 0 is cancel, and Wine's stub answers -1 without a dialog.
-    if (DialogPlatform::PickIconCall(OwnerWindowHandle(Owner), path, PathCapacity, &index) <= 0)
+    if (DialogPlatform::PickIconCall()(OwnerWindowHandle(Owner), path, PathCapacity, &index) <= 0)
         return false;
     FileName = wide ? FunctionShell::StringFromBuffer(std::as_bytes(std::span(widePath)), true)
                     : FunctionShell::StringFromBuffer(std::as_bytes(std::span(ansiPath)), false);

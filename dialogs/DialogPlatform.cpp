@@ -12,9 +12,24 @@ int WINAPI PickIconByOrdinal(HWND Owner, void* PathBuffer, UINT Capacity, int* I
 
 } // namespace
 
-FileDialogFunction GetOpenFileNameCall = GetOpenFileNameA;
-FileDialogFunction GetSaveFileNameCall = GetSaveFileNameA;
-BrowseForFolderFunction BrowseForFolderCall = SHBrowseForFolderA;
-PickIconFunction PickIconCall = PickIconByOrdinal;
+FileDialogFunction& GetOpenFileNameCall() {
+    static FileDialogFunction call = GetOpenFileNameA;
+    return call;
+}
+
+FileDialogFunction& GetSaveFileNameCall() {
+    static FileDialogFunction call = GetSaveFileNameA;
+    return call;
+}
+
+BrowseForFolderFunction& BrowseForFolderCall() {
+    static BrowseForFolderFunction call = SHBrowseForFolderA;
+    return call;
+}
+
+PickIconFunction& PickIconCall() {
+    static PickIconFunction call = PickIconByOrdinal;
+    return call;
+}
 
 } // namespace DialogPlatform

@@ -2,7 +2,7 @@
 // can observe what a dialog class passes, or answer in its place, for one scope.
 #pragma once
 
-#include "com/ScopedBinding.h"
+#include "base/ScopedBinding.h"
 
 #include <windows.h>
 #include <commdlg.h>
@@ -16,10 +16,10 @@ using BrowseForFolderFunction = LPITEMIDLIST(WINAPI*)(BROWSEINFOA* Parameters);
 // Answers 1 for OK, 0 for cancel; Wine's stub answers -1.
 using PickIconFunction = int(WINAPI*)(HWND Owner, void* PathBuffer, UINT Capacity, int* Index);
 
-extern FileDialogFunction GetOpenFileNameCall;      // GetOpenFileNameA
-extern FileDialogFunction GetSaveFileNameCall;      // GetSaveFileNameA
-extern BrowseForFolderFunction BrowseForFolderCall; // SHBrowseForFolderA
+FileDialogFunction& GetOpenFileNameCall();      // GetOpenFileNameA
+FileDialogFunction& GetSaveFileNameCall();      // GetSaveFileNameA
+BrowseForFolderFunction& BrowseForFolderCall(); // SHBrowseForFolderA
 // PickIconDlg by shell32 ordinal 62; answers 0 when shell32 does not export it.
-extern PickIconFunction PickIconCall;
+PickIconFunction& PickIconCall();
 
 } // namespace DialogPlatform

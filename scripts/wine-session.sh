@@ -1,10 +1,36 @@
-# Sourced by scripts/test and scripts/run: a private X display and Wine prefix for
-# one build tree. Every background process is detached from the caller's
-# descriptors, so that CTest (or a pipe reading our output) never waits for them.
+# Sourced by scripts/test, scripts/run and scripts/screenshot: a private X display and
+# Wine prefix for one build tree of one architecture. Every background process is
+# detached from the caller's descriptors, so that CTest (or a pipe reading our output)
+# never waits for them.
+#
+# Debian's wrappers (wine, wineboot, winepath) always pick the 32-bit loader when it
+# is installed, even where the host cannot run it; so the loader is called directly,
+# as $WINE, and Wine's own tools through it ("$WINE" winepath.exe).
 
+# True when this host runs 32-bit Wine. Some hosts run 64-bit user code only: there
+# the 32-bit loader is installed but fails with "Exec format error".
+wine_session_runs_32bit() {
+    [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+# Why the 32-bit loader does not run here, in one line.
+wine_session_32bit_reason() {
+    if [ ! -x /usr/lib/wine/wine ]; then
+        echo "32-bit Wine (wine32:i386) is not installed"
+    else
+        local said
+        said=$(/usr/lib/wine/wine --version 2>&1 | tail -n 1)
+        echo "this host cannot run 32-bit programs (/usr/lib/wine/wine: ${said##*: })"
+    fi
+}
+
+# wine_session_prefix BUILD ARCH: ARCH is i686 or x86_64, the build tree's.
 wine_session_prefix() {
     export WINEPREFIX="$1/wineprefix"
-    export WINEARCH=win32
+    case "${2:-i686}" in
+    x86_64) export WINEARCH=win64 WINE=/usr/lib/wine/wine64 ;;
+    *) export WINEARCH=win32 WINE=/usr/lib/wine/wine ;;
+    esac
     export WINEDEBUG=${WINEDEBUG:--all}
     # No Mono/Gecko prompts, and no menu entries for every shortcut saved.
     export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
@@ -35,7 +61,7 @@ WINE_SESSION_SETTINGS_VERSION=5
 wine_session_make_prefix() {
     local marker="$WINEPREFIX/.tarnwick-settings-$WINE_SESSION_SETTINGS_VERSION"
     [ -f "$marker" ] && return 0
-    [ -f "$WINEPREFIX/system.reg" ] || wineboot -i </dev/null >/dev/null 2>&1
+    [ -f "$WINEPREFIX/system.reg" ] || "$WINE" wineboot.exe -i </dev/null >/dev/null 2>&1
     # Debian's Wine does not find its own fonts (Tahoma for captions, Marlett for the
     # caption buttons) unless they are in the prefix.
     cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
@@ -49,19 +75,20 @@ wine_session_make_prefix() {
         '"ＭＳ Ｐゴシック"="IPAPGothic"' '"ＭＳ ゴシック"="IPAGothic"' '"MS UI Gothic"="IPAPGothic"' '' \
         '[HKEY_CURRENT_USER\Software\Wine\WineDbg]' '"ShowCrashDialog"=dword:00000000' '' |
         iconv -f UTF-8 -t UTF-16 >"$reg"
-    wine regedit /S "$(winepath -w "$reg")" </dev/null >/dev/null 2>&1
+    "$WINE" regedit.exe /S "$("$WINE" winepath.exe -w "$reg" 2>/dev/null)" </dev/null >/dev/null 2>&1
     rm -f "$reg"
     wineserver -w
     touch "$marker"
 }
 
+# wine_session_start BUILD ARCH
 wine_session_start() {
     local build=$1
-    wine_session_prefix "$build"
+    wine_session_prefix "$build" "${2:-i686}"
     wine_session_start_display
     wine_session_make_prefix
     setsid wineserver -p </dev/null >/dev/null 2>&1 3>&- 4>&- 5>&- || true
-    setsid wine "$build/tests/tarnwick_keeper.exe" </dev/null >/dev/null 2>&1 3>&- 4>&- 5>&- &
+    setsid "$WINE" "$build/tests/tarnwick_keeper.exe" </dev/null >/dev/null 2>&1 3>&- 4>&- 5>&- &
     WINE_SESSION_KEEPER=$!
     sleep 1
 }

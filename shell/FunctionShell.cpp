@@ -17,8 +17,8 @@ using FunctionObject::ObjectDuplicate;
 namespace {
 
 // Slots of IShellFolder, as byte offsets into the method table.
-constexpr std::int32_t ParseDisplayNameOffset = 3 * 4;
-constexpr std::int32_t GetDisplayNameOfOffset = 11 * 4;
+constexpr std::int32_t ParseDisplayNameOffset = FunctionObject::SlotOffset(3);
+constexpr std::int32_t GetDisplayNameOfOffset = FunctionObject::SlotOffset(11);
 
 constexpr std::size_t PathBufferSize = 1024;
 
@@ -99,7 +99,8 @@ std::wstring NameFromItemIDList(PointerValue List, PointerValue ParentFolder) {
     ZeroMemory(&answer, sizeof answer);
     VARIANT arguments[] = {AddressArgument(List), NumberArgument(SHGDN_FORPARSING),
                            AddressArgument(&answer)};
-    if (CallInterface(folder.Variable(), GetDisplayNameOfOffset, 3, arguments) != S_OK)
+    if (!FunctionObject::MethodSucceeded(
+            CallInterface(folder.Variable(), GetDisplayNameOfOffset, 3, arguments)))
         return {};
 
     switch (answer.uType) {

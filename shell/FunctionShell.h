@@ -35,6 +35,6 @@ std::wstring StringFromPointer(PointerValue Address, bool Utf16);
 std::string AnsiFromString(std::wstring_view Text);
 
 // One item ID list.
-using ItemIDList = FunctionObject::OwnedPointer<&FreeItemIDList>;
+using ItemIDList = Owned<PointerValue, &FreeItemIDList>;
 
 } // namespace FunctionShell

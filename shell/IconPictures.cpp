@@ -80,7 +80,6 @@ Picture IconPictureFromItemIDList(PointerValue List) {
         return {};
     SHFILEINFOA info;
     ZeroMemory(&info, sizeof info);
-    static_assert(sizeof info == 352);
     // SHGFI_PIDL: the list goes in place of the path.
     if (!SHGetFileInfoA(reinterpret_cast<LPCSTR>(List), 0, &info, sizeof info,
                         SHGFI_ICON | SHGFI_PIDL))
@@ -93,7 +92,6 @@ Picture PictureFromIcon(HICON Icon) {
         return {};
     PICTDESC description;
     ZeroMemory(&description, sizeof description);
-    static_assert(sizeof description == 20);
     description.cbSizeofstruct = sizeof description;
     description.picType = PICTYPE_ICON;
     description.icon.hicon = Icon;
@@ -136,7 +134,8 @@ HICON IconOfPicture(const Picture& picture) {
     const bool isIcon = SUCCEEDED(shown->get_Type(&type)) && type == PICTYPE_ICON &&
                         SUCCEEDED(shown->get_Handle(&handle));
     shown->Release();
-    return isIcon ? reinterpret_cast<HICON>(static_cast<UINT_PTR>(handle)) : nullptr;
+    // OLE_HANDLE keeps 32 bits of a handle; a 64-bit handle is their sign extension.
+    return isIcon ? static_cast<HICON>(LongToHandle(static_cast<LONG>(handle))) : nullptr;
 }
 
 } // namespace FunctionShell

@@ -7,7 +7,7 @@
 #include <ole2.h>
 #include <olectl.h>
 
-#include "com/ScopedBinding.h"
+#include "base/ScopedBinding.h"
 
 namespace FunctionShell::Binding {
 

@@ -11,10 +11,11 @@ using FunctionObject::AddressArgument;
 using FunctionObject::CallInterface;
 using FunctionObject::ComReference;
 using FunctionObject::CreateComObject;
+using FunctionObject::MethodSucceeded;
 using FunctionObject::NumberArgument;
 using FunctionObject::ObjectQueryInterface;
-using FunctionObject::ObjectReleaseClear;
 using FunctionObject::ShortArgument;
+using FunctionObject::SlotOffset;
 using FunctionShell::AnsiFromString;
 using FunctionShell::FreeItemIDList;
 using FunctionShell::ItemIDList;
@@ -23,27 +24,27 @@ using FunctionShell::StringFromBuffer;
 namespace {
 
 // Slots of IPersistFile, as byte offsets into the method table.
-constexpr std::int32_t IsDirtyOffset = 4 * 4;
-constexpr std::int32_t LoadOffset = 5 * 4;
-constexpr std::int32_t SaveOffset = 6 * 4;
+constexpr std::int32_t IsDirtyOffset = SlotOffset(4);
+constexpr std::int32_t LoadOffset = SlotOffset(5);
+constexpr std::int32_t SaveOffset = SlotOffset(6);
 
 // Slots of IShellLinkA, as byte offsets into the method table.
-constexpr std::int32_t GetPathOffset = 3 * 4;
-constexpr std::int32_t GetIDListOffset = 4 * 4;
-constexpr std::int32_t SetIDListOffset = 5 * 4;
-constexpr std::int32_t GetDescriptionOffset = 6 * 4;
-constexpr std::int32_t SetDescriptionOffset = 7 * 4;
-constexpr std::int32_t GetWorkingDirectoryOffset = 8 * 4;
-constexpr std::int32_t SetWorkingDirectoryOffset = 9 * 4;
-constexpr std::int32_t GetArgumentsOffset = 10 * 4;
-constexpr std::int32_t SetArgumentsOffset = 11 * 4;
-constexpr std::int32_t GetHotkeyOffset = 12 * 4;
-constexpr std::int32_t SetHotkeyOffset = 13 * 4;
-constexpr std::int32_t GetShowCmdOffset = 14 * 4;
-constexpr std::int32_t SetShowCmdOffset = 15 * 4;
-constexpr std::int32_t GetIconLocationOffset = 16 * 4;
-constexpr std::int32_t SetIconLocationOffset = 17 * 4;
-constexpr std::int32_t SetPathOffset = 20 * 4;
+constexpr std::int32_t GetPathOffset = SlotOffset(3);
+constexpr std::int32_t GetIDListOffset = SlotOffset(4);
+constexpr std::int32_t SetIDListOffset = SlotOffset(5);
+constexpr std::int32_t GetDescriptionOffset = SlotOffset(6);
+constexpr std::int32_t SetDescriptionOffset = SlotOffset(7);
+constexpr std::int32_t GetWorkingDirectoryOffset = SlotOffset(8);
+constexpr std::int32_t SetWorkingDirectoryOffset = SlotOffset(9);
+constexpr std::int32_t GetArgumentsOffset = SlotOffset(10);
+constexpr std::int32_t SetArgumentsOffset = SlotOffset(11);
+constexpr std::int32_t GetHotkeyOffset = SlotOffset(12);
+constexpr std::int32_t SetHotkeyOffset = SlotOffset(13);
+constexpr std::int32_t GetShowCmdOffset = SlotOffset(14);
+constexpr std::int32_t SetShowCmdOffset = SlotOffset(15);
+constexpr std::int32_t GetIconLocationOffset = SlotOffset(16);
+constexpr std::int32_t SetIconLocationOffset = SlotOffset(17);
+constexpr std::int32_t SetPathOffset = SlotOffset(20);
 
 constexpr std::int32_t TextBufferSize = 1024;
 
@@ -90,7 +91,7 @@ std::wstring ReadText(const ShellLinkFile::PointerValue& link, std::int32_t offs
         return {};
     TextBuffer buffer;
     VARIANT arguments[] = {buffer.Address(), TextBuffer::Capacity()};
-    if (CallInterface(link, offset, 2, arguments) != S_OK)
+    if (!MethodSucceeded(CallInterface(link, offset, 2, arguments)))
         return {};
     return buffer.Text();
 }
@@ -110,7 +111,7 @@ std::int32_t ReadNumber(const ShellLinkFile::PointerValue& link, std::int32_t of
         return 0;
     std::int32_t value = 0;
     VARIANT arguments[] = {AddressArgument(&value)};
-    return CallInterface(link, offset, 1, arguments) == S_OK ? value : 0;
+    return MethodSucceeded(CallInterface(link, offset, 1, arguments)) ? value : 0;
 }
 
 void WriteShort(const ShellLinkFile::PointerValue& link, std::int32_t offset, std::int16_t value) {
@@ -129,14 +130,9 @@ ShellLinkFile::ShellLinkFile() {
     IidShellLinkA = MakeGuid(0x000214EE, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46});
     IidPersistFile = MakeGuid(0x0000010B, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46});
 
-    ShellLinkObject = CreateComObject(ClsidShellLink, IidShellLinkA);
-    PersistFileObject = ObjectQueryInterface(ShellLinkObject, IidPersistFile);
+    ShellLinkObject.Reset(CreateComObject(ClsidShellLink, IidShellLinkA));
+    PersistFileObject.Reset(ObjectQueryInterface(ShellLinkObject.Variable(), IidPersistFile));
     IconLocationRead(IconPathCache, IconIndexCache);
-}
-
-ShellLinkFile::~ShellLinkFile() {
-    ObjectReleaseClear(ShellLinkObject);
-    ObjectReleaseClear(PersistFileObject);
 }
 
 std::wstring ShellLinkFile::FileName() const {
@@ -155,41 +151,39 @@ bool ShellLinkFile::FileLoad(std::wstring_view FileNameToLoad) {
         return false;
     if (!loadedName.empty()) {
         VARIANT arguments[] = {AddressArgument(loadedName.c_str()), NumberArgument(LoadReadOnly)};
-        if (CallInterface(persist.Variable(), LoadOffset, 2, arguments) != S_OK)
+        if (!MethodSucceeded(CallInterface(persist.Variable(), LoadOffset, 2, arguments)))
             return false;
     }
     ComReference link(ObjectQueryInterface(persist.Variable(), IidShellLinkA));
     if (!link)
         return false;
 
-    ObjectReleaseClear(ShellLinkObject);
-    ObjectReleaseClear(PersistFileObject);
-    ShellLinkObject = link.Release();
-    PersistFileObject = persist.Release();
+    ShellLinkObject = std::move(link);
+    PersistFileObject = std::move(persist);
     CurrentFile = std::move(loadedName);
     IconLocationRead(IconPathCache, IconIndexCache);
     return true;
 }
 
 bool ShellLinkFile::FileSave(std::wstring_view FileNameToSave) {
-    if (PersistFileObject == 0)
+    if (!PersistFileObject)
         return false;
     std::wstring name = FileNameToSave.empty() ? CurrentFile : std::wstring(FileNameToSave);
     VARIANT arguments[] = {AddressArgument(name.c_str()), NumberArgument(SaveRemember)};
-    if (CallInterface(PersistFileObject, SaveOffset, 2, arguments) != S_OK)
+    if (!MethodSucceeded(CallInterface(PersistFileObject.Variable(), SaveOffset, 2, arguments)))
         return false;
     CurrentFile = std::move(name);
     return true;
 }
 
 bool ShellLinkFile::FileIsDirty() const {
-    if (PersistFileObject == 0)
+    if (!PersistFileObject)
         return false;
-    return CallInterface(PersistFileObject, IsDirtyOffset, 0) == S_OK;
+    return MethodSucceeded(CallInterface(PersistFileObject.Variable(), IsDirtyOffset, 0));
 }
 
 std::wstring ShellLinkFile::LinkPath() const {
-    if (ShellLinkObject == 0)
+    if (!ShellLinkObject)
         return {};
     TextBuffer buffer;
     // Receives the target's find data, which nobody reads.
@@ -197,21 +191,22 @@ std::wstring ShellLinkFile::LinkPath() const {
     VARIANT arguments[] = {buffer.Address(), TextBuffer::Capacity(), findData.Address(),
                            NumberArgument(0)};
     // S_FALSE (a target without a path, such as a virtual folder) counts as no path.
-    if (CallInterface(ShellLinkObject, GetPathOffset, 4, arguments) != S_OK)
+    if (!MethodSucceeded(CallInterface(ShellLinkObject.Variable(), GetPathOffset, 4, arguments)))
         return {};
     return buffer.Text();
 }
 
 void ShellLinkFile::LinkPath(std::wstring_view NewLink) {
-    WriteText(ShellLinkObject, SetPathOffset, NewLink);
+    WriteText(ShellLinkObject.Variable(), SetPathOffset, NewLink);
 }
 
 ShellLinkFile::PointerValue ShellLinkFile::LinkTo() const {
-    if (ShellLinkObject == 0)
+    if (!ShellLinkObject)
         return 0;
     PointerValue list = 0;
     VARIANT arguments[] = {AddressArgument(&list)};
-    if (CallInterface(ShellLinkObject, GetIDListOffset, 1, arguments) != S_OK) {
+    if (!MethodSucceeded(
+            CallInterface(ShellLinkObject.Variable(), GetIDListOffset, 1, arguments))) {
         // A list handed out together with a failure would otherwise have no owner.
         FreeItemIDList(list);
         return 0;
@@ -220,10 +215,10 @@ ShellLinkFile::PointerValue ShellLinkFile::LinkTo() const {
 }
 
 void ShellLinkFile::LinkTo(PointerValue NewTo) {
-    if (ShellLinkObject == 0)
+    if (!ShellLinkObject)
         return;
     VARIANT arguments[] = {AddressArgument(NewTo)};
-    CallInterface(ShellLinkObject, SetIDListOffset, 1, arguments);
+    CallInterface(ShellLinkObject.Variable(), SetIDListOffset, 1, arguments);
 }
 
 std::wstring ShellLinkFile::LinkToName() const {
@@ -241,43 +236,43 @@ void ShellLinkFile::LinkToName(std::wstring_view NewName) {
 }
 
 std::wstring ShellLinkFile::LinkArgument() const {
-    return ReadText(ShellLinkObject, GetArgumentsOffset);
+    return ReadText(ShellLinkObject.Variable(), GetArgumentsOffset);
 }
 
 void ShellLinkFile::LinkArgument(std::wstring_view NewArgument) {
-    WriteText(ShellLinkObject, SetArgumentsOffset, NewArgument);
+    WriteText(ShellLinkObject.Variable(), SetArgumentsOffset, NewArgument);
 }
 
 std::wstring ShellLinkFile::LinkDirectory() const {
-    return ReadText(ShellLinkObject, GetWorkingDirectoryOffset);
+    return ReadText(ShellLinkObject.Variable(), GetWorkingDirectoryOffset);
 }
 
 void ShellLinkFile::LinkDirectory(std::wstring_view NewDirectory) {
-    WriteText(ShellLinkObject, SetWorkingDirectoryOffset, NewDirectory);
+    WriteText(ShellLinkObject.Variable(), SetWorkingDirectoryOffset, NewDirectory);
 }
 
 std::wstring ShellLinkFile::LinkDescription() const {
-    return ReadText(ShellLinkObject, GetDescriptionOffset);
+    return ReadText(ShellLinkObject.Variable(), GetDescriptionOffset);
 }
 
 void ShellLinkFile::LinkDescription(std::wstring_view NewDescription) {
-    WriteText(ShellLinkObject, SetDescriptionOffset, NewDescription);
+    WriteText(ShellLinkObject.Variable(), SetDescriptionOffset, NewDescription);
 }
 
 std::int16_t ShellLinkFile::LinkHotKey() const {
-    return static_cast<std::int16_t>(ReadNumber(ShellLinkObject, GetHotkeyOffset));
+    return static_cast<std::int16_t>(ReadNumber(ShellLinkObject.Variable(), GetHotkeyOffset));
 }
 
 void ShellLinkFile::LinkHotKey(std::int16_t NewKey) {
-    WriteShort(ShellLinkObject, SetHotkeyOffset, NewKey);
+    WriteShort(ShellLinkObject.Variable(), SetHotkeyOffset, NewKey);
 }
 
 std::int16_t ShellLinkFile::LinkShowCommand() const {
-    return static_cast<std::int16_t>(ReadNumber(ShellLinkObject, GetShowCmdOffset));
+    return static_cast<std::int16_t>(ReadNumber(ShellLinkObject.Variable(), GetShowCmdOffset));
 }
 
 void ShellLinkFile::LinkShowCommand(std::int16_t NewCommand) {
-    WriteShort(ShellLinkObject, SetShowCmdOffset, NewCommand);
+    WriteShort(ShellLinkObject.Variable(), SetShowCmdOffset, NewCommand);
 }
 
 std::wstring ShellLinkFile::IconPath() const {
@@ -299,21 +294,22 @@ void ShellLinkFile::IconIndex(std::int32_t NewIndex) {
 }
 
 void ShellLinkFile::IconLocationRead(std::wstring& path, std::int32_t& index) const {
-    if (ShellLinkObject == 0)
+    if (!ShellLinkObject)
         return;
     TextBuffer buffer;
     std::int32_t readIndex = 0;
     VARIANT arguments[] = {buffer.Address(), TextBuffer::Capacity(), AddressArgument(&readIndex)};
-    if (CallInterface(ShellLinkObject, GetIconLocationOffset, 3, arguments) != S_OK)
+    if (!MethodSucceeded(
+            CallInterface(ShellLinkObject.Variable(), GetIconLocationOffset, 3, arguments)))
         return;
     path = buffer.Text();
     index = readIndex;
 }
 
 void ShellLinkFile::IconLocationWrite(std::wstring_view path, std::int32_t index) {
-    if (ShellLinkObject == 0)
+    if (!ShellLinkObject)
         return;
     const std::string ansi = AnsiFromString(path);
     VARIANT arguments[] = {AddressArgument(ansi.c_str()), NumberArgument(index)};
-    CallInterface(ShellLinkObject, SetIconLocationOffset, 2, arguments);
+    CallInterface(ShellLinkObject.Variable(), SetIconLocationOffset, 2, arguments);
 }

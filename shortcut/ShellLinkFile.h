@@ -15,7 +15,6 @@ public:
     using PointerValue = FunctionObject::PointerValue;
 
     ShellLinkFile();
-    ~ShellLinkFile();
     ShellLinkFile(const ShellLinkFile&) = delete;
     ShellLinkFile& operator=(const ShellLinkFile&) = delete;
 
@@ -54,8 +53,8 @@ private:
     std::wstring CurrentFile;
     std::wstring IconPathCache;
     std::int32_t IconIndexCache = 0;
-    PointerValue ShellLinkObject = 0;
-    PointerValue PersistFileObject = 0;
+    FunctionObject::ComReference ShellLinkObject;
+    FunctionObject::ComReference PersistFileObject;
     GUID ClsidShellLink{};
     GUID ClsidInternetShortcut{};
     GUID IidShellLinkA{};

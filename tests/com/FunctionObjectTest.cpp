@@ -1,5 +1,5 @@
 #include "com/FunctionObject.h"
-#include "com/ScopedBinding.h"
+#include "base/ScopedBinding.h"
 #include "tests/support/TestSupport.h"
 
 #include <shlobj.h>
@@ -12,7 +12,7 @@ using namespace FunctionObject;
 
 namespace {
 
-constexpr std::int32_t ProbeOffset = 3 * 4;
+constexpr std::int32_t ProbeOffset = SlotOffset(3);
 
 PointerValue PointerOf(TestSupport::CountingObject& object) {
     return reinterpret_cast<PointerValue>(static_cast<IUnknown*>(&object));
@@ -88,8 +88,8 @@ TEST(FunctionObject, TooFewArgumentsThrowBeforeAnyCall) {
 TEST(FunctionObject, NoArgumentsNeedNoList) {
     TestSupport::CountingObject object;
     const PointerValue variable = PointerOf(object);
-    constexpr std::int32_t addRefOffset = 1 * 4;
-    constexpr std::int32_t releaseOffset = 2 * 4;
+    constexpr std::int32_t addRefOffset = SlotOffset(1);
+    constexpr std::int32_t releaseOffset = SlotOffset(2);
 
     EXPECT_EQ(CallInterface(variable, addRefOffset, 0), 2);
     EXPECT_EQ(LastHResult(), S_OK);

@@ -45,9 +45,9 @@ BOOL WINAPI RecordFileDialog(OPENFILENAMEA* parameters) {
 class DialogFileSeam : public testing::Test {
 protected:
     void SetUp() override { recorded = FileDialogCall(); }
-    ScopedBinding<DialogPlatform::FileDialogFunction> open_{DialogPlatform::GetOpenFileNameCall,
+    ScopedBinding<DialogPlatform::FileDialogFunction> open_{DialogPlatform::GetOpenFileNameCall(),
                                                             RecordFileDialog};
-    ScopedBinding<DialogPlatform::FileDialogFunction> save_{DialogPlatform::GetSaveFileNameCall,
+    ScopedBinding<DialogPlatform::FileDialogFunction> save_{DialogPlatform::GetSaveFileNameCall(),
                                                             RecordFileDialog};
     DialogFile dialog_;
 };
@@ -59,7 +59,7 @@ TEST_F(DialogFileSeam, FreshOpenPassesEmptyBuffersAndAddsMustExist) {
 
     ASSERT_EQ(recorded.calls, 1);
     const OPENFILENAMEA& p = recorded.parameters;
-    EXPECT_EQ(p.lStructSize, 76u);
+    EXPECT_EQ(p.lStructSize, sizeof(void*) == 8 ? 136u : 76u);
     EXPECT_EQ(p.hwndOwner, nullptr);
     EXPECT_EQ(p.Flags, DWORD(0x1000 | 0x80000 | 0x200000));
     EXPECT_EQ(p.nMaxFile, 2048u);

@@ -51,7 +51,7 @@ protected:
     void SetUp() override { browsed = BrowseCall(); }
     void TearDown() override { FunctionShell::FreeItemIDList(browsed.answer); }
     ScopedBinding<DialogPlatform::BrowseForFolderFunction> browse_{
-        DialogPlatform::BrowseForFolderCall, RecordBrowse};
+        DialogPlatform::BrowseForFolderCall(), RecordBrowse};
 };
 
 // A window that records what the browse callback sends to its dialog.

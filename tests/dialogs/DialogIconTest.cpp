@@ -72,7 +72,7 @@ private:
 class DialogIconSeam : public testing::Test {
 protected:
     void SetUp() override { picked = PickIconCall(); }
-    ScopedBinding<DialogPlatform::PickIconFunction> pick_{DialogPlatform::PickIconCall,
+    ScopedBinding<DialogPlatform::PickIconFunction> pick_{DialogPlatform::PickIconCall(),
                                                           RecordPickIcon};
     DialogIcon dialog_;
 };

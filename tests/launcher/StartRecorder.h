@@ -3,7 +3,7 @@
 #pragma once
 
 #include "launcher/ExplorerLaunch.h"
-#include "com/ScopedBinding.h"
+#include "base/ScopedBinding.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 #include "shortcut/ShellLinkFile.h"
 
-#include "com/ScopedBinding.h"
+#include "base/ScopedBinding.h"
 #include "shell/FunctionShell.h"
 #include "tests/support/TestSupport.h"
 

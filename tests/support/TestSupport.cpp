@@ -198,7 +198,7 @@ ULONG CountingObject::Release() {
     return static_cast<ULONG>(--references_);
 }
 
-HRESULT CountingObject::Probe(std::uint32_t first, std::uint32_t second) {
+HRESULT CountingObject::Probe(std::uintptr_t first, std::uintptr_t second) {
     ++probeCalls;
     probeFirst = first;
     probeSecond = second;

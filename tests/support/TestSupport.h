@@ -82,9 +82,9 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
     ULONG STDMETHODCALLTYPE Release() override;
-    // Slot 3 (byte offset 12): records the raw 32-bit values of its two arguments
+    // Slot 3: records the raw register-wide values of its two arguments
     // and answers probeResult, so that a test sees what a slot call passes.
-    virtual HRESULT STDMETHODCALLTYPE Probe(std::uint32_t first, std::uint32_t second);
+    virtual HRESULT STDMETHODCALLTYPE Probe(std::uintptr_t first, std::uintptr_t second);
 
     long references() const { return references_; }
     long addRefCalls() const { return addRefCalls_; }
@@ -92,8 +92,8 @@ public:
 
     HRESULT probeResult = S_OK;
     long probeCalls = 0;
-    std::uint32_t probeFirst = 0;
-    std::uint32_t probeSecond = 0;
+    std::uintptr_t probeFirst = 0;
+    std::uintptr_t probeSecond = 0;
 
 private:
     std::atomic<long> references_{1};

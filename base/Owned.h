@@ -1,0 +1,37 @@
+// The one owner of the project: holds a value (an interface pointer, an item ID list,
+// a window system handle) and gives it back, when it goes or is replaced, with the
+// owner's own operation, which takes the holder's variable and leaves it empty.
+#pragma once
+
+#include <utility>
+
+template <typename Value, auto ReleaseClear> class Owned {
+public:
+    Owned() = default;
+    explicit Owned(Value owned) : value_(owned) {}
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
+    Owned(Owned&& other) noexcept : value_(other.Release()) {}
+    Owned& operator=(Owned&& other) noexcept {
+        if (this != &other)
+            Reset(other.Release());
+        return *this;
+    }
+    ~Owned() { ReleaseClear(value_); }
+
+    // The variable that operations taking the caller's variable read.
+    const Value& Variable() const { return value_; }
+    Value Get() const { return value_; }
+    explicit operator bool() const { return value_ != Value{}; }
+
+    // Gives back what is held, then takes over `owned`.
+    void Reset(Value owned = Value{}) {
+        ReleaseClear(value_);
+        value_ = owned;
+    }
+    // Hands what is held to the caller, who then owns it.
+    Value Release() { return std::exchange(value_, Value{}); }
+
+private:
+    Value value_{};
+};
