@@ -26,7 +26,7 @@ wine_session_32bit_reason() {
 
 # wine_session_prefix BUILD ARCH: ARCH is i686 or x86_64, the build tree's.
 wine_session_prefix() {
-    export WINEPREFIX="$1/wineprefix"
+    export WINEPREFIX="$(cd "$1" && pwd)/wineprefix"
     case "${2:-i686}" in
     x86_64) export WINEARCH=win64 WINE=/usr/lib/wine/wine64 ;;
     *) export WINEARCH=win32 WINE=/usr/lib/wine/wine ;;
@@ -75,7 +75,7 @@ wine_session_make_prefix() {
         '"ＭＳ Ｐゴシック"="IPAPGothic"' '"ＭＳ ゴシック"="IPAGothic"' '"MS UI Gothic"="IPAPGothic"' '' \
         '[HKEY_CURRENT_USER\Software\Wine\WineDbg]' '"ShowCrashDialog"=dword:00000000' '' |
         iconv -f UTF-8 -t UTF-16 >"$reg"
-    "$WINE" regedit.exe /S "$("$WINE" winepath.exe -w "$reg" 2>/dev/null)" </dev/null >/dev/null 2>&1
+    "$WINE" regedit.exe /S "$("$WINE" winepath.exe -w "$reg" 2>/dev/null | tr -d '\r')" </dev/null >/dev/null 2>&1
     rm -f "$reg"
     wineserver -w
     touch "$marker"

@@ -403,3 +403,36 @@ TEST(ShellLinkFile, InertInstanceReadsEmptyAndWritesNothing) {
     EXPECT_EQ(link->LinkDescription(), L"alive");
     EXPECT_TRUE(link->FileSave(file));
 }
+
+namespace {
+
+HRESULT WINAPI FailingDispatch(void*, ULONG_PTR, CALLCONV, VARTYPE, UINT, VARTYPE*, VARIANTARG**,
+                               VARIANT*) {
+    return DISP_E_BADCALLEE;
+}
+
+} // namespace
+
+// A dispatch that never reached its method answers 0 like S_OK: no call may take it
+// for a loaded, saved or clean shortcut.
+TEST(ShellLinkFile, FailedDispatchIsNeverSuccess) {
+    TempDirectory folder;
+    SampleShortcut sample(folder);
+    ASSERT_TRUE(sample.written);
+    ShellLinkFile link;
+    ASSERT_TRUE(link.FileLoad(sample.file));
+    link.LinkDescription(L"changed");
+    ASSERT_TRUE(link.FileIsDirty());
+    const std::wstring copy = folder / L"copy.lnk";
+    {
+        const ScopedBinding failing(FunctionObject::DispatchCall(), &FailingDispatch);
+        EXPECT_FALSE(link.FileLoad(sample.file));
+        EXPECT_FALSE(link.FileSave(copy));
+        EXPECT_FALSE(link.FileIsDirty());
+        EXPECT_EQ(link.LinkPath(), L"");
+        EXPECT_EQ(link.LinkDescription(), L"");
+    }
+    EXPECT_EQ(link.FileName(), sample.file);
+    EXPECT_EQ(GetFileAttributesW(copy.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(link.LinkDescription(), L"changed");
+}
