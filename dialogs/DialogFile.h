@@ -1,7 +1,7 @@
 // The Open and Save As common dialogs (ANSI entry points).
 #pragma once
 
-#include "dialogs/DialogOwner.h"
+#include "base/OwnerForm.h"
 
 #include <cstdint>
 #include <string>

@@ -2,7 +2,7 @@
 // the root of the tree.
 #pragma once
 
-#include "dialogs/DialogOwner.h"
+#include "base/OwnerForm.h"
 #include "shell/FunctionShell.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 // The shell's icon picker (PickIconDlg, shell32 ordinal 62).
 #pragma once
 
-#include "dialogs/DialogOwner.h"
+#include "base/OwnerForm.h"
 #include "shell/IconPictures.h"
 
 #include <cstdint>

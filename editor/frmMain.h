@@ -6,12 +6,14 @@
 #include "dialogs/DialogFile.h"
 #include "dialogs/DialogFolder.h"
 #include "dialogs/DialogIcon.h"
+#include "shell/IconPictures.h"
 #include "shortcut/ShellLinkFile.h"
 #include "toolkit/Form.h"
 
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 class frmMain : public Toolkit::Form {
 public:
@@ -51,6 +53,11 @@ public:
     void lblText_Click(std::int16_t Index);
     void cmdIcon_GotFocus();
 
+    // Drag and drop: one pair of rules for the window and the controls that forward
+    // to it; the current field, not the pointer, says which rule applies.
+    void Form_OLEDragOver(Toolkit::DragEventArgs& Args);
+    void Form_OLEDragDrop(Toolkit::DragEventArgs& Args);
+
 private:
     frmMain();
 
@@ -62,6 +69,13 @@ private:
     void ShowFields();
     void ShowIcon();
     void ShowCommandsEnabled();
+    // cmdIcon shows a copy of the picture's icon; the picture keeps its own.
+    void ShowIconPicture(const FunctionShell::Picture& picture);
+
+    void ConnectDrops();
+    bool AcceptsDrag(IDataObject* data) const;
+    void DropLinkTo(IDataObject* data);
+    void DropIcon(const std::wstring& fileName);
 
     std::unique_ptr<ShellLinkFile> linkFile_;
     std::unique_ptr<DialogIcon> iconDialog_;

@@ -7,13 +7,33 @@
 
 namespace Launcher {
 
+namespace {
+
+// The editor and its dialogs hold each other until it unloads: it unloads on every
+// way out, also when something in between throws.
+class UnloadOnExit {
+public:
+    explicit UnloadOnExit(Toolkit::Form& form) : form_(form) {}
+    ~UnloadOnExit() { form_.Unload(); }
+    UnloadOnExit(const UnloadOnExit&) = delete;
+    UnloadOnExit& operator=(const UnloadOnExit&) = delete;
+
+private:
+    Toolkit::Form& form_;
+};
+
+} // namespace
+
 std::wstring TargetFromEditor(const std::wstring& Path) {
-    auto editor = frmMain::Create();
-    editor->txtText(0).Text(Path);
-    editor->Show();
-    std::wstring target = editor->txtText(1).Text();
-    editor->Unload();
-    return target;
+    const auto editor = frmMain::Create();
+    const UnloadOnExit unload(*editor);
+    try {
+        editor->txtText(0).Text(Path);
+        editor->Show();
+        return editor->txtText(1).Text();
+    } catch (...) {
+        return {}; // no target: the launcher opens the folder of the path itself
+    }
 }
 
 bool Launch(std::wstring_view Arguments) {

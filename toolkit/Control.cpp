@@ -147,7 +147,9 @@ std::wstring Label::Caption() const {
 }
 
 void Label::Caption(std::wstring_view NewCaption) {
-    SetWindowTextOf(Handle(), NewCaption);
+    // Drags rewrite the prompt on every pointer movement: an unchanged one is not redrawn.
+    if (Caption() != NewCaption)
+        SetWindowTextOf(Handle(), NewCaption);
 }
 
 void Label::OnNotify(WORD code) {
@@ -212,11 +214,10 @@ void CommandButton::Caption(std::wstring_view NewCaption) {
     SetWindowTextOf(Handle(), NewCaption);
 }
 
-void CommandButton::Picture(FunctionShell::Picture NewPicture) {
-    // The button lets go of the old icon before the old picture destroys it.
+void CommandButton::Picture(UniqueIcon NewPicture) {
+    // The button window lets go of the old icon before it is destroyed.
     if (Handle() != nullptr)
-        SendMessageW(Handle(), BM_SETIMAGE, IMAGE_ICON,
-                     reinterpret_cast<LPARAM>(FunctionShell::IconOfPicture(NewPicture)));
+        SendMessageW(Handle(), BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(NewPicture.Get()));
     picture_ = std::move(NewPicture);
 }
 
@@ -233,7 +234,7 @@ void CommandButton::OnNotify(WORD code) {
     }
 }
 
-FunctionShell::Picture PictureFromBitmapResource(int ResourceId, COLORREF Transparent) {
+UniqueIcon IconFromBitmapResource(int ResourceId, COLORREF Transparent) {
     const UniqueBitmap bitmap(
         static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(ResourceId),
                                         IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
@@ -248,10 +249,7 @@ FunctionShell::Picture PictureFromBitmapResource(int ResourceId, COLORREF Transp
         ImageList_Create(shape.bmWidth, shape.bmHeight, ILC_COLOR24 | ILC_MASK, 1, 0));
     if (!list || ImageList_AddMasked(list.Get(), bitmap.Get(), Transparent) < 0)
         return {};
-    const HICON icon = ImageList_GetIcon(list.Get(), 0, ILD_NORMAL);
-    if (icon == nullptr)
-        return {};
-    return FunctionShell::PictureFromIcon(icon);
+    return UniqueIcon(ImageList_GetIcon(list.Get(), 0, ILD_NORMAL));
 }
 
 } // namespace Toolkit

@@ -3,7 +3,7 @@
 // click, OLE drag and drop), each with the control's index in its group.
 #pragma once
 
-#include "shell/IconPictures.h"
+#include "toolkit/Handles.h"
 #include "toolkit/Units.h"
 
 #include <windows.h>
@@ -145,8 +145,7 @@ private:
     bool settingText_ = false;
 };
 
-// A push button with a caption, or a picture-only button that keeps its picture
-// (and through it the icon the button shows).
+// A push button with a caption, or a picture-only button that owns the icon it shows.
 class CommandButton : public Control {
 public:
     CommandButton(Form& parent, const ControlOptions& options);
@@ -154,19 +153,19 @@ public:
     void Caption(std::wstring_view NewCaption);
     bool Default() const { return default_; }
     bool Cancel() const { return cancel_; }
-    const FunctionShell::Picture& Picture() const { return picture_; }
-    void Picture(FunctionShell::Picture NewPicture);
+    HICON Picture() const { return picture_.Get(); }
+    void Picture(UniqueIcon NewPicture);
 
 private:
     void OnNotify(WORD code) override;
 
     bool default_;
     bool cancel_;
-    FunctionShell::Picture picture_;
+    UniqueIcon picture_;
 };
 
-// A picture of a 16-colour bitmap resource of the program, with every pixel of the
-// colour Transparent left see-through; no picture when the resource is missing.
-FunctionShell::Picture PictureFromBitmapResource(int ResourceId, COLORREF Transparent);
+// An icon of a 16-colour bitmap resource of the program, with every pixel of the
+// colour Transparent left see-through; none when the resource is missing.
+UniqueIcon IconFromBitmapResource(int ResourceId, COLORREF Transparent);
 
 } // namespace Toolkit

@@ -33,14 +33,18 @@ public:
 
     HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD keys, POINTL point,
                                         DWORD* effect) override {
+        const KeepAlive self(this);
         Hold(data);
+        lastAnswer_ = DROPEFFECT_NONE;
         return Notify(keys, point, effect, DragState::Enter, false);
     }
     HRESULT STDMETHODCALLTYPE DragOver(DWORD keys, POINTL point, DWORD* effect) override {
+        const KeepAlive self(this);
         return Notify(keys, point, effect, DragState::Over, false);
     }
     HRESULT STDMETHODCALLTYPE DragLeave() override {
         // Leave carries no position or keys: the last ones seen stand in for them.
+        const KeepAlive self(this);
         DWORD effect = DROPEFFECT_NONE;
         Notify(lastKeys_, lastPoint_, &effect, DragState::Leave, false);
         Hold(nullptr);
@@ -48,6 +52,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD keys, POINTL point,
                                    DWORD* effect) override {
+        const KeepAlive self(this);
         Hold(data);
         const HRESULT result = Notify(keys, point, effect, DragState::Over, true);
         Hold(nullptr);
@@ -61,6 +66,18 @@ public:
     }
 
 private:
+    // The object outlives a call in which its window unloads and releases it.
+    class KeepAlive {
+    public:
+        explicit KeepAlive(DropTargetObject* object) : object_(object) { object_->AddRef(); }
+        ~KeepAlive() { object_->Release(); }
+        KeepAlive(const KeepAlive&) = delete;
+        KeepAlive& operator=(const KeepAlive&) = delete;
+
+    private:
+        DropTargetObject* object_;
+    };
+
     ~DropTargetObject() { Hold(nullptr); }
 
     void Hold(IDataObject* data) {
@@ -74,11 +91,18 @@ private:
     HRESULT Notify(DWORD keys, POINTL point, DWORD* effect, DragState state, bool drop) {
         if (effect == nullptr)
             return E_INVALIDARG;
+        // A handler may unload the window, which disconnects this object and lets go
+        // of the data: the handler and the data stay alive until the handler returns.
+        IDataObject* const data = data_;
+        if (data != nullptr)
+            data->AddRef();
         lastKeys_ = keys;
         lastPoint_ = point;
         DragEventArgs args;
-        args.Data = data_;
-        args.Effect = *effect;
+        args.Data = data;
+        // A drop answers what the drag-over last answered, not the effects the source
+        // allows: a source told "move" may delete what it dragged.
+        args.Effect = drop ? lastAnswer_ : *effect;
         args.Button = static_cast<std::int16_t>(((keys & MK_LBUTTON) ? 1 : 0) |
                                                 ((keys & MK_RBUTTON) ? 2 : 0) |
                                                 ((keys & MK_MBUTTON) ? 4 : 0));
@@ -91,15 +115,25 @@ private:
         args.Y = PixelsToTwips(client.y, ScreenDpiY());
         args.State = state;
         try {
+            const DropTarget::Handler notify = notify_;
             // A target without a handler refuses.
-            if (notify_)
-                notify_(args, drop);
+            if (notify)
+                notify(args, drop);
             else
                 args.Effect = DROPEFFECT_NONE;
         } catch (...) {
             args.Effect = DROPEFFECT_NONE;
         }
-        *effect = args.Effect;
+        if (drop) {
+            // The drop handler may refuse, never widen the answer.
+            *effect = args.Effect & lastAnswer_;
+            lastAnswer_ = DROPEFFECT_NONE;
+        } else {
+            *effect = args.Effect;
+            lastAnswer_ = state == DragState::Leave ? DROPEFFECT_NONE : args.Effect;
+        }
+        if (data != nullptr)
+            data->Release();
         return S_OK;
     }
 
@@ -109,6 +143,7 @@ private:
     IDataObject* data_ = nullptr;
     DWORD lastKeys_ = 0;
     POINTL lastPoint_{};
+    DWORD lastAnswer_ = DROPEFFECT_NONE; // of the drag-over, for the drop
 };
 
 DropTarget::DropTarget(HWND Window, Handler Notify)

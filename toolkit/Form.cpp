@@ -56,8 +56,10 @@ Form::EventScope::EventScope(Form& form) : form_(form), keepAlive_(form.weak_fro
 }
 
 Form::EventScope::~EventScope() {
-    if (--form_.dispatchDepth_ == 0)
+    if (--form_.dispatchDepth_ == 0) {
         form_.unloaded_.clear();
+        form_.reloadBlocked_ = false;
+    }
 }
 
 Form::Form(std::wstring caption, Twips clientSize, FontSpec font, bool OLEDropTarget)
@@ -74,9 +76,29 @@ Form::~Form() {
 }
 
 void Form::Load() {
-    if (loaded_ || loading_)
+    if (loaded_ || loading_ || unloading_ || reloadBlocked_)
         return;
     loading_ = true;
+    try {
+        LoadWindowAndControls();
+    } catch (...) {
+        ReleaseWindow();
+        loading_ = false;
+        throw;
+    }
+    loading_ = false;
+    loaded_ = true;
+    ++loadedForms;
+    try {
+        Form_Load();
+    } catch (...) {
+        // What Form_Load made (dialogs that hold the form, say) goes with the unload.
+        Unload();
+        throw;
+    }
+}
+
+void Form::LoadWindowAndControls() {
     PrepareWindowClass();
 
     const PixelRectangle client = ToPixels(clientSize_);
@@ -116,10 +138,6 @@ void Form::Load() {
         }
     }
     CreateControls();
-    loading_ = false;
-    loaded_ = true;
-    ++loadedForms;
-    Form_Load();
 }
 
 IDropTarget* Form::DropTargetObject() const {
@@ -139,6 +157,11 @@ void Form::Show() {
 void Form::Unload() {
     if (!loaded_ || unloading_)
         return;
+    // Inside an event the controls outlive the unload until the event returns, and
+    // the form does not load again before then: a handler that goes on after its
+    // window unloaded must not bring the window back.
+    EventScope scope(*this);
+    reloadBlocked_ = true;
     unloading_ = true;
     try {
         Form_Unload();

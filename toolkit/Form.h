@@ -4,7 +4,7 @@
 // Forms are held by std::shared_ptr, so that dialogs can keep them as their owner.
 #pragma once
 
-#include "dialogs/DialogOwner.h"
+#include "base/OwnerForm.h"
 #include "toolkit/Control.h"
 #include "toolkit/Handles.h"
 
@@ -29,6 +29,9 @@ public:
     HWND WindowHandle() const override { return window_; }
     bool IsLoaded() const { return loaded_; }
 
+    // A Load that throws leaves the form unloaded (Form_Unload runs when Form_Load
+    // threw) and passes the exception on. An event that unloads the form keeps it
+    // unloaded until the event has returned.
     void Load();
     void Show();
     void Unload();
@@ -88,6 +91,7 @@ private:
     Control* ControlOf(HWND window) const;
     CommandButton* ButtonWith(bool defaultButton) const;
     void FocusFirstControl();
+    void LoadWindowAndControls();
     void ReleaseWindow();
 
     // Clear of IDOK and IDCANCEL, which the dialog manager sends for Enter and Escape.
@@ -104,6 +108,7 @@ private:
     bool loaded_ = false;
     bool loading_ = false;
     bool unloading_ = false;
+    bool reloadBlocked_ = false;
     int dispatchDepth_ = 0;
     std::vector<std::unique_ptr<Control>> controls_;
     // Controls of an unload that ran inside one of their own events: they are

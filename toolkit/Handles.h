@@ -20,6 +20,11 @@ inline void Bitmap(HBITMAP& bitmap) {
         DeleteObject(bitmap);
     bitmap = nullptr;
 }
+inline void Icon(HICON& icon) {
+    if (icon)
+        DestroyIcon(icon);
+    icon = nullptr;
+}
 inline void ImageList(HIMAGELIST& list) {
     if (list)
         ImageList_Destroy(list);
@@ -34,6 +39,7 @@ inline void ScreenContext(HDC& context) {
 
 using UniqueFont = Owned<HFONT, &ReleaseClear::Font>;
 using UniqueBitmap = Owned<HBITMAP, &ReleaseClear::Bitmap>;
+using UniqueIcon = Owned<HICON, &ReleaseClear::Icon>;
 using UniqueImageList = Owned<HIMAGELIST, &ReleaseClear::ImageList>;
 using UniqueScreenContext = Owned<HDC, &ReleaseClear::ScreenContext>;
 

@@ -2,7 +2,7 @@
 // one that answers no window.
 #pragma once
 
-#include "dialogs/DialogOwner.h"
+#include "base/OwnerForm.h"
 
 #include <memory>
 #include <stdexcept>

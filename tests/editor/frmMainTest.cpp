@@ -246,8 +246,7 @@ TEST_F(EditorWindow, ShortcutFillsEveryFieldAndItsIcon) {
     EXPECT_EQ(form->txtText(3).Text(), folder.Path().wstring());
     EXPECT_EQ(form->txtText(4).Text(), L"Monthly report");
     EXPECT_TRUE(IsIcon(IconShownBy(form->cmdIcon())));
-    EXPECT_EQ(IconShownBy(form->cmdIcon()),
-              FunctionShell::IconOfPicture(form->cmdIcon().Picture()));
+    EXPECT_EQ(IconShownBy(form->cmdIcon()), form->cmdIcon().Picture());
     EXPECT_TRUE(CommandsEnabled(false));
     EXPECT_FALSE(form->Updating());
 }

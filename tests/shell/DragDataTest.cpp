@@ -18,43 +18,14 @@ using namespace FunctionShell;
 
 namespace {
 
-struct Releaser {
-    void operator()(IUnknown* object) const {
-        if (object)
-            object->Release();
-    }
-};
-template <typename Interface> using Owned = std::unique_ptr<Interface, Releaser>;
+template <typename Interface> using Owned = TestSupport::ComHolder<Interface>;
+using TestSupport::BlockData;
+using TestSupport::ShellDataFor;
 
 PointerValue Parsed(const std::wstring& name) {
     LPITEMIDLIST list = nullptr;
     SHParseDisplayName(name.c_str(), nullptr, &list, 0, nullptr);
     return reinterpret_cast<PointerValue>(list);
-}
-
-// Drag data as the shell makes it for a drag out of a folder window: the items' own
-// folder asked for its data object. Every item must lie in the same folder.
-Owned<IDataObject> ShellDataFor(const std::vector<std::wstring>& names) {
-    std::vector<ItemIDList> lists;
-    for (const std::wstring& name : names) {
-        lists.emplace_back(Parsed(name));
-        if (!lists.back())
-            return nullptr;
-    }
-    IShellFolder* parent = nullptr;
-    LPCITEMIDLIST firstChild = nullptr;
-    if (lists.empty() ||
-        FAILED(SHBindToParent(reinterpret_cast<LPCITEMIDLIST>(lists.front().Get()),
-                              IID_IShellFolder, reinterpret_cast<void**>(&parent), &firstChild)))
-        return nullptr;
-    const Owned<IShellFolder> folder(parent);
-    std::vector<LPCITEMIDLIST> children;
-    for (const ItemIDList& list : lists)
-        children.push_back(ILFindLastID(reinterpret_cast<LPCITEMIDLIST>(list.Get())));
-    IDataObject* data = nullptr;
-    folder->GetUIObjectOf(nullptr, static_cast<UINT>(children.size()), children.data(),
-                          IID_IDataObject, nullptr, reinterpret_cast<void**>(&data));
-    return Owned<IDataObject>(data);
 }
 
 // The desktop's parsing name of an absolute list, through the declared interface.
@@ -73,51 +44,6 @@ std::wstring ParsingName(PointerValue list) {
     CoTaskMemFree(name);
     return result;
 }
-
-// Drag data of our own: one format, served as a global block of exactly the bytes
-// given. The medium names a counting object as its releaser, so every
-// ReleaseStgMedium shows as one Release call and the block itself stays ours.
-class BlockData : public TestSupport::DataObjectStub {
-public:
-    BlockData(CLIPFORMAT format, const std::string& bytes) : format_(format) {
-        block_ = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
-        if (void* target = GlobalLock(block_)) {
-            std::memcpy(target, bytes.data(), bytes.size());
-            GlobalUnlock(block_);
-        }
-    }
-    BlockData(const BlockData&) = delete;
-    BlockData& operator=(const BlockData&) = delete;
-    ~BlockData() { GlobalFree(block_); }
-
-    SIZE_T BlockSize() const { return GlobalSize(block_); }
-    int Deliveries() const { return deliveries_; }
-    // Media handed out and not yet released.
-    long MediaHeld() const { return releaser_.references() - 1; }
-
-    HRESULT STDMETHODCALLTYPE GetData(FORMATETC* wanted, STGMEDIUM* medium) override {
-        const HRESULT offered = QueryGetData(wanted);
-        if (offered != S_OK)
-            return offered;
-        ++deliveries_;
-        medium->tymed = TYMED_HGLOBAL;
-        medium->hGlobal = block_;
-        releaser_.AddRef();
-        medium->pUnkForRelease = &releaser_;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* wanted) override {
-        if (wanted->cfFormat != format_)
-            return DV_E_FORMATETC;
-        return (wanted->tymed & TYMED_HGLOBAL) ? S_OK : DV_E_TYMED;
-    }
-
-private:
-    CLIPFORMAT format_;
-    HGLOBAL block_ = nullptr;
-    int deliveries_ = 0;
-    TestSupport::CountingObject releaser_;
-};
 
 CLIPFORMAT IDListFormat() {
     return static_cast<CLIPFORMAT>(static_cast<std::uint16_t>(ShellIDListFormat()));
@@ -326,11 +252,7 @@ TEST_F(DragData, MalformedBlocksGiveNoList) {
     }
 }
 
-// A DROPFILES header (20 bytes) followed by the names.
-std::string DropBlock(bool wide, const std::string& names, std::uint32_t namesOffset = 20) {
-    return Bytes32(namesOffset) + Bytes32(0) + Bytes32(0) + Bytes32(0) + Bytes32(wide ? 1 : 0) +
-           names;
-}
+using TestSupport::FileListBlock;
 std::string Wide(const std::wstring& text) {
     return std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
 }
@@ -342,23 +264,23 @@ TEST_F(DragData, FileListsOfOurOwn) {
         EXPECT_EQ(data.MediaHeld(), 0);
         return name;
     };
-    EXPECT_EQ(nameOf(DropBlock(true, Wide(std::wstring(L"C:\\a.txt\0C:\\b.txt\0\0", 20)))),
+    EXPECT_EQ(nameOf(FileListBlock(true, Wide(std::wstring(L"C:\\a.txt\0C:\\b.txt\0\0", 20)))),
               L"C:\\a.txt");
-    EXPECT_EQ(nameOf(DropBlock(false, std::string("C:\\ansi.txt\0\0", 13))), L"C:\\ansi.txt");
-    EXPECT_EQ(nameOf(DropBlock(true, Wide(std::wstring(L"\0\0", 2)))), L"");
+    EXPECT_EQ(nameOf(FileListBlock(false, std::string("C:\\ansi.txt\0\0", 13))), L"C:\\ansi.txt");
+    EXPECT_EQ(nameOf(FileListBlock(true, Wide(std::wstring(L"\0\0", 2)))), L"");
 
     EXPECT_EQ(nameOf(""), L"");
-    EXPECT_EQ(nameOf(DropBlock(true, "").substr(0, 10)), L"");
-    EXPECT_EQ(nameOf(DropBlock(true, Wide(L"C:\\no terminator"))), L"");
-    EXPECT_EQ(nameOf(DropBlock(false, "C:\\no terminator")), L"");
-    EXPECT_EQ(nameOf(DropBlock(true, Wide(std::wstring(L"C:\\a\0\0", 6)), 4000)), L"");
-    EXPECT_EQ(nameOf(DropBlock(true, Wide(std::wstring(L"C:\\a\0\0", 6)), 0xFFFFFFFFu)), L"");
+    EXPECT_EQ(nameOf(FileListBlock(true, "").substr(0, 10)), L"");
+    EXPECT_EQ(nameOf(FileListBlock(true, Wide(L"C:\\no terminator"))), L"");
+    EXPECT_EQ(nameOf(FileListBlock(false, "C:\\no terminator")), L"");
+    EXPECT_EQ(nameOf(FileListBlock(true, Wide(std::wstring(L"C:\\a\0\0", 6)), 4000)), L"");
+    EXPECT_EQ(nameOf(FileListBlock(true, Wide(std::wstring(L"C:\\a\0\0", 6)), 0xFFFFFFFFu)), L"");
 }
 
 TEST_F(DragData, AJapaneseAnsiFileList) {
     if (!TestSupport::AnsiCodePageIs932())
         GTEST_SKIP() << "double-byte ANSI names need the code page 932";
-    BlockData data(CF_HDROP, DropBlock(false, std::string("C:\\\x95\xF1\x8D\x90.txt\0\0", 12)));
+    BlockData data(CF_HDROP, FileListBlock(false, std::string("C:\\\x95\xF1\x8D\x90.txt\0\0", 12)));
     EXPECT_EQ(FileNameFromData(&data), L"C:\\報告.txt");
 }
 

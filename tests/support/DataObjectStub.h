@@ -1,10 +1,19 @@
-// Drag data of a test's own: offers nothing unless a derived class overrides
-// GetData and QueryGetData. It lives on the test's stack and counts its references,
-// so a test can see that whoever took the data gave it back.
+// Drag data for the tests: a stub of our own that offers nothing unless a derived
+// class overrides GetData and QueryGetData (it lives on the test's stack and counts
+// its references, so a test can see that whoever took the data gave it back); one
+// that serves a single format; and the shell's own data for items of a folder.
 #pragma once
+
+#include "tests/support/TestSupport.h"
 
 #include <windows.h>
 #include <objidl.h>
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace TestSupport {
 
@@ -51,5 +60,69 @@ public:
 private:
     long references_ = 1;
 };
+
+// Drag data of our own: one format, served as a global block of exactly the bytes
+// given. The medium names a counting object as its releaser, so every
+// ReleaseStgMedium shows as one Release call and the block itself stays ours.
+class BlockData : public DataObjectStub {
+public:
+    BlockData(CLIPFORMAT format, const std::string& bytes) : format_(format) {
+        block_ = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+        if (void* target = GlobalLock(block_)) {
+            std::memcpy(target, bytes.data(), bytes.size());
+            GlobalUnlock(block_);
+        }
+    }
+    BlockData(const BlockData&) = delete;
+    BlockData& operator=(const BlockData&) = delete;
+    ~BlockData() { GlobalFree(block_); }
+
+    SIZE_T BlockSize() const { return GlobalSize(block_); }
+    int Deliveries() const { return deliveries_; }
+    // Media handed out and not yet released.
+    long MediaHeld() const { return releaser_.references() - 1; }
+
+    HRESULT STDMETHODCALLTYPE GetData(FORMATETC* wanted, STGMEDIUM* medium) override {
+        const HRESULT offered = QueryGetData(wanted);
+        if (offered != S_OK)
+            return offered;
+        ++deliveries_;
+        medium->tymed = TYMED_HGLOBAL;
+        medium->hGlobal = block_;
+        releaser_.AddRef();
+        medium->pUnkForRelease = &releaser_;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* wanted) override {
+        if (wanted->cfFormat != format_)
+            return DV_E_FORMATETC;
+        return (wanted->tymed & TYMED_HGLOBAL) ? S_OK : DV_E_TYMED;
+    }
+
+private:
+    CLIPFORMAT format_;
+    HGLOBAL block_ = nullptr;
+    int deliveries_ = 0;
+    CountingObject releaser_;
+};
+
+// A CF_HDROP block: a DROPFILES header (20 bytes) followed by the names.
+inline std::string FileListBlock(bool wide, const std::string& names,
+                                 std::uint32_t namesOffset = 20) {
+    const std::uint32_t header[5] = {namesOffset, 0, 0, 0, wide ? 1u : 0u};
+    return std::string(reinterpret_cast<const char*>(header), sizeof header) + names;
+}
+
+struct Releaser {
+    void operator()(IUnknown* object) const {
+        if (object)
+            object->Release();
+    }
+};
+template <typename Interface> using ComHolder = std::unique_ptr<Interface, Releaser>;
+
+// Drag data as the shell makes it for a drag out of a folder window: the items' own
+// folder asked for its data object. Every item must lie in the same folder.
+ComHolder<IDataObject> ShellDataFor(const std::vector<std::wstring>& names);
 
 } // namespace TestSupport

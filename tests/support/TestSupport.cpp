@@ -1,4 +1,5 @@
 #include "tests/support/TestSupport.h"
+#include "tests/support/DataObjectStub.h"
 
 #include <shlobj.h>
 #include <shobjidl.h>
@@ -9,6 +10,35 @@
 #include <vector>
 
 namespace TestSupport {
+
+namespace {
+struct TaskMemory {
+    void operator()(ITEMIDLIST* list) const { CoTaskMemFree(list); }
+};
+} // namespace
+
+ComHolder<IDataObject> ShellDataFor(const std::vector<std::wstring>& names) {
+    std::vector<std::unique_ptr<ITEMIDLIST, TaskMemory>> lists;
+    for (const std::wstring& name : names) {
+        LPITEMIDLIST list = nullptr;
+        if (FAILED(SHParseDisplayName(name.c_str(), nullptr, &list, 0, nullptr)))
+            return nullptr;
+        lists.emplace_back(list);
+    }
+    IShellFolder* parent = nullptr;
+    LPCITEMIDLIST firstChild = nullptr;
+    if (lists.empty() || FAILED(SHBindToParent(lists.front().get(), IID_IShellFolder,
+                                               reinterpret_cast<void**>(&parent), &firstChild)))
+        return nullptr;
+    const ComHolder<IShellFolder> folder(parent);
+    std::vector<LPCITEMIDLIST> children;
+    for (const auto& list : lists)
+        children.push_back(ILFindLastID(list.get()));
+    IDataObject* data = nullptr;
+    folder->GetUIObjectOf(nullptr, static_cast<UINT>(children.size()), children.data(),
+                          IID_IDataObject, nullptr, reinterpret_cast<void**>(&data));
+    return ComHolder<IDataObject>(data);
+}
 
 TempDirectory::TempDirectory() {
     wchar_t temp[MAX_PATH + 1] = {};

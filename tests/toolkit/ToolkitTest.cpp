@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,9 @@ using Toolkit::Label;
 using Toolkit::TextBox;
 
 constexpr wchar_t FaceName[] = L"ＭＳ Ｐゴシック";
+
+// Drag data that offers nothing; the tests only follow its references.
+using EmptyData = TestSupport::DataObjectStub;
 
 // A small form: a label, an editable and a locked text box, a default and a cancel
 // button, each group member carrying its index, and events recorded as text.
@@ -37,6 +41,9 @@ public:
     int loads = 0;
     int unloads = 0;
     bool unloadOnClick = false;
+    bool unloadOnDrop = false;
+    bool throwOnLoad = false;
+    DWORD dragAnswer = DROPEFFECT_LINK;
 
 private:
     SampleForm()
@@ -72,19 +79,31 @@ private:
             button->Click = [this](std::int16_t index) {
                 Record(L"click", index);
                 if (unloadOnClick)
-                    Unload();
+                    UnloadAndTouch();
             };
             button->GotFocus = [this](std::int16_t index) { Record(L"button focus", index); };
         }
         label_->OLEDragOver = [this](std::int16_t index, DragEventArgs& args) {
             Record(L"drag " + std::to_wstring(static_cast<int>(args.State)), index);
-            args.Effect = DROPEFFECT_LINK;
+            args.Effect = dragAnswer;
         };
         label_->OLEDragDrop = [this](std::int16_t index, DragEventArgs&) {
             Record(L"drop", index);
+            if (unloadOnDrop)
+                UnloadAndTouch();
         };
     }
-    void Form_Load() override { ++loads; }
+    void Form_Load() override {
+        ++loads;
+        if (throwOnLoad)
+            throw std::runtime_error("load failed");
+    }
+    // What a handler does after it closed its window: the window must not come back.
+    void UnloadAndTouch() {
+        Unload();
+        label().Caption(L"after");
+        text(0).Text(L"after");
+    }
     void Form_Unload() override { ++unloads; }
 
     void Record(const std::wstring& what, std::int16_t index) {
@@ -240,6 +259,45 @@ TEST(Toolkit, UnloadInsideAClickOfItsOwnButtonIsSafe) {
     SendMessageW(form->button(1).Handle(), BM_CLICK, 0, 0);
     EXPECT_FALSE(form->IsLoaded());
     EXPECT_EQ(form->unloads, 1);
+    EXPECT_EQ(form->loads, 1); // touched after its unload, inside the click
+    form->label();
+    EXPECT_EQ(form->loads, 2); // after the click it loads again on demand
+    form->Unload();
+}
+
+TEST(Toolkit, DropHandsBackTheLastDragOverAnswerAndMayUnloadTheForm) {
+    auto form = SampleForm::Create();
+    // Held by nobody but the form: the unload inside the last drop releases it.
+    IDropTarget* target = form->label().DropTargetObject();
+    EmptyData data;
+    const auto drag = [&](DWORD answer) {
+        form->dragAnswer = answer;
+        DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+        target->DragEnter(&data, MK_LBUTTON, {}, &effect);
+        effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+        target->Drop(&data, 0, {}, &effect);
+        return effect;
+    };
+    EXPECT_EQ(drag(DROPEFFECT_NONE), DWORD{DROPEFFECT_NONE});
+    form->unloadOnDrop = true;
+    EXPECT_EQ(drag(DROPEFFECT_LINK), DWORD{DROPEFFECT_LINK});
+    EXPECT_FALSE(form->IsLoaded());
+    EXPECT_EQ(form->loads, 1); // not brought back by the handler's touch after its unload
+    EXPECT_EQ(data.References(), 1);
+}
+
+TEST(Toolkit, ALoadThatThrowsLeavesTheFormUnloadedAndLoadable) {
+    auto form = SampleForm::Create();
+    form->throwOnLoad = true;
+    EXPECT_THROW(form->Load(), std::runtime_error);
+    EXPECT_FALSE(form->IsLoaded());
+    EXPECT_EQ(form->WindowHandle(), nullptr);
+    EXPECT_EQ(form->unloads, 1); // Form_Unload undoes what Form_Load began
+    form->throwOnLoad = false;
+    form->Load();
+    EXPECT_TRUE(form->IsLoaded());
+    EXPECT_NE(form->WindowHandle(), nullptr);
+    form->Unload();
 }
 
 TEST(Toolkit, FontsAreTheFormsAndBoldSwitchesAtRunTime) {
@@ -287,8 +345,8 @@ TEST(Toolkit, ToolTipsFollowTheirControls) {
 
 TEST(Toolkit, BitmapPictureIsTransparentWhereItIsLightGrey) {
     constexpr COLORREF grey = RGB(192, 192, 192);
-    FunctionShell::Picture picture = Toolkit::PictureFromBitmapResource(IDB_BROWSE_FOLDER, grey);
-    const HICON icon = FunctionShell::IconOfPicture(picture);
+    const Toolkit::UniqueIcon picture = Toolkit::IconFromBitmapResource(IDB_BROWSE_FOLDER, grey);
+    const HICON icon = picture.Get();
     ASSERT_NE(icon, nullptr);
 
     // Compare the mask with the resource's own pixels.
@@ -325,14 +383,14 @@ TEST(Toolkit, BitmapPictureIsTransparentWhereItIsLightGrey) {
     EXPECT_GT(opaque, 0);
     EXPECT_EQ(wrong, 0);
 
-    EXPECT_FALSE(Toolkit::PictureFromBitmapResource(9999, grey));
+    EXPECT_FALSE(Toolkit::IconFromBitmapResource(9999, grey));
 }
 
 TEST(Toolkit, ButtonKeepsThePictureItShows) {
     auto form = SampleForm::Create();
     CommandButton& button = form->button(0);
-    button.Picture(Toolkit::PictureFromBitmapResource(IDB_BROWSE_OPEN, RGB(192, 192, 192)));
-    const HICON icon = FunctionShell::IconOfPicture(button.Picture());
+    button.Picture(Toolkit::IconFromBitmapResource(IDB_BROWSE_OPEN, RGB(192, 192, 192)));
+    const HICON icon = button.Picture();
     ASSERT_NE(icon, nullptr);
     EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(button.Handle(), BM_GETIMAGE, IMAGE_ICON, 0)),
               icon);
@@ -340,12 +398,9 @@ TEST(Toolkit, ButtonKeepsThePictureItShows) {
     button.Picture({});
     EXPECT_EQ(SendMessageW(button.Handle(), BM_GETIMAGE, IMAGE_ICON, 0), 0);
     ICONINFO parts{};
-    EXPECT_FALSE(GetIconInfo(icon, &parts)); // the released picture destroyed its icon
+    EXPECT_FALSE(GetIconInfo(icon, &parts)); // the button destroyed the icon it let go
     form->Unload();
 }
-
-// Drag data that offers nothing; the tests only follow its references.
-using EmptyData = TestSupport::DataObjectStub;
 
 TEST(Toolkit, DropTargetHandsEnterOverLeaveAndDropToTheControl) {
     auto form = SampleForm::Create();

@@ -16,4 +16,13 @@ public:
 using FormReference = std::shared_ptr<OwnerForm>;
 
 // The owner's window handle; nullptr for no owner or a failed read.
-HWND OwnerWindowHandle(const FormReference& owner) noexcept;
+inline HWND OwnerWindowHandle(const FormReference& owner) noexcept {
+    if (!owner)
+        return nullptr;
+    // A form that cannot say its window must not stop the dialog: it opens ownerless.
+    try {
+        return owner->WindowHandle();
+    } catch (...) {
+        return nullptr;
+    }
+}
