@@ -19,17 +19,17 @@ using namespace FunctionObject;
 
 namespace {
 
-constexpr std::uintptr_t FourGiB = std::uintptr_t(1) << 32;
+constexpr std::uint64_t FourGiB = std::uint64_t(1) << 32;
 
 // One committed region above 4 GiB, released with the holder.
 class HighMemory {
 public:
     explicit HighMemory(std::size_t size) {
         if constexpr (sizeof(void*) == 8) {
-            for (std::uintptr_t at = 0x7'0000'0000; at < 0x7F'0000'0000 && !base_;
+            for (std::uint64_t at = 0x7'0000'0000; at < 0x7F'0000'0000 && !base_;
                  at += 0x1'0000'0000)
-                base_ = VirtualAlloc(reinterpret_cast<void*>(at), size, MEM_RESERVE | MEM_COMMIT,
-                                     PAGE_READWRITE);
+                base_ = VirtualAlloc(reinterpret_cast<void*>(static_cast<std::uintptr_t>(at)), size,
+                                     MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
         }
     }
     ~HighMemory() {
@@ -84,7 +84,7 @@ TEST(HighAddress, SlotCallsCarryWholeAddresses) {
     SKIP_BELOW_4GIB(memory);
     const HighObject high(memory);
     const PointerValue object = high.Pointer();
-    ASSERT_GT(object, FourGiB);
+    ASSERT_GT(std::uint64_t{object}, FourGiB);
 
     // The instance itself, and reference counting through it.
     EXPECT_EQ(ObjectAddRef(object), 2);
