@@ -51,6 +51,11 @@ public:
     void lblText_Click(std::int16_t Index);
     void cmdIcon_GotFocus();
 
+    // Browse, icon and command buttons.
+    void cmdBrowse_Click(std::int16_t Index);
+    void cmdIcon_Click();
+    void cmdCommand_Click(std::int16_t Index);
+
 private:
     frmMain();
 
@@ -62,6 +67,12 @@ private:
     void ShowFields();
     void ShowIcon();
     void ShowCommandsEnabled();
+
+    void ConnectButtons();
+    // The browse button's dialog and action; false when the dialog was not confirmed.
+    bool RunBrowse(std::int16_t index);
+    // Update; false only when its save-as dialog was not confirmed.
+    bool Update();
 
     std::unique_ptr<ShellLinkFile> linkFile_;
     std::unique_ptr<DialogIcon> iconDialog_;

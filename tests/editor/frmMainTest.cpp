@@ -1,10 +1,15 @@
 #include "editor/frmMain.h"
+#include "dialogs/DialogPlatform.h"
+#include "tests/support/DialogDriver.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -446,6 +451,327 @@ TEST_F(EditorWindow, JapaneseNamesAndTextsCrossTheAnsiBoundary) {
                  reinterpret_cast<LPARAM>(L"年次の報告"));
     EXPECT_EQ(form->LinkFile()->LinkDescription(), L"年次の報告");
     EXPECT_TRUE(CommandsEnabled(true));
+}
+
+// Browse, icon and command buttons. The dialogs are the system's own, finished by the
+// dialog driver.
+
+using TestSupport::DialogDriver;
+using TestSupport::PressButton;
+
+// A text as it comes back from an ANSI entry point: what the code page cannot hold is lost.
+std::wstring ThroughAnsi(const std::wstring& text) {
+    char ansi[1024] = {};
+    wchar_t wide[1024] = {};
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, ansi, sizeof ansi, nullptr, nullptr);
+    MultiByteToWideChar(CP_ACP, 0, ansi, -1, wide, 1024);
+    return wide;
+}
+
+bool SameText(const std::wstring& left, const std::wstring& right) {
+    return lstrcmpiW(left.c_str(), right.c_str()) == 0;
+}
+
+// What a cancelled dialog must leave alone: fields, shortcut, icon and commands.
+struct EditorState {
+    std::vector<std::wstring> texts;
+    std::vector<std::wstring> link;
+    HICON icon;
+    bool ok, update;
+    bool operator==(const EditorState&) const = default;
+};
+
+EditorState StateOf(frmMain& form) {
+    EditorState state{{},
+                      {},
+                      IconShownBy(form.cmdIcon()),
+                      form.cmdCommand(0).Enabled(),
+                      form.cmdCommand(2).Enabled()};
+    for (int field = 0; field < frmMain::TextFieldCount; ++field)
+        state.texts.push_back(form.txtText(field).Text());
+    const ShellLinkFile& link = *form.LinkFile();
+    state.link = {link.FileName(),      link.LinkToName(), link.LinkArgument(),
+                  link.LinkDirectory(), link.IconPath(),   std::to_wstring(link.IconIndex())};
+    return state;
+}
+
+std::wstring SpecialFolderName(int folder) {
+    LPITEMIDLIST list = nullptr;
+    SHGetSpecialFolderLocation(nullptr, folder, &list);
+    SHFILEINFOW info{};
+    SHGetFileInfoW(reinterpret_cast<LPCWSTR>(list), 0, &info, sizeof info,
+                   SHGFI_PIDL | SHGFI_DISPLAYNAME);
+    CoTaskMemFree(list);
+    return info.szDisplayName;
+}
+
+// The text of a folder browser's tree item: its root or its selection.
+std::wstring TreeItemText(HWND dialog, WPARAM which) {
+    const HWND tree = FindWindowExW(dialog, nullptr, WC_TREEVIEWW, nullptr);
+    wchar_t text[MAX_PATH] = {};
+    TVITEMW item{};
+    item.mask = TVIF_TEXT;
+    item.hItem = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, which, 0));
+    item.pszText = text;
+    item.cchTextMax = MAX_PATH;
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+// What an open dialog showed.
+struct DialogSeen {
+    std::wstring title, initial, filter, root;
+};
+
+DialogSeen Look(HWND dialog, bool folder) {
+    constexpr int FileNameBox = 0x47C, FileTypeBox = 0x470;
+    if (folder)
+        return {TestSupport::WindowText(dialog), TreeItemText(dialog, TVGN_CARET), L"",
+                TreeItemText(dialog, TVGN_ROOT)};
+    return {TestSupport::WindowText(dialog),
+            TestSupport::WindowText(GetDlgItem(dialog, FileNameBox)),
+            TestSupport::WindowText(GetDlgItem(dialog, FileTypeBox)), L""};
+}
+
+// A choice in either kind of dialog: a typed file name, or a selected folder.
+void Choose(HWND dialog, bool folder, const std::wstring& name) {
+    if (folder)
+        SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(name.c_str()));
+    else
+        TestSupport::TypeFileName(dialog, name);
+    PressButton(dialog, IDOK);
+}
+
+class EditorCommands : public EditorWindow {
+protected:
+    // A shortcut to Report.txt, with a file as argument and the folder as directory.
+    std::wstring LoadSample() {
+        const std::wstring link =
+            WriteSampleShortcut({.arguments = TestSupport::WriteFile(folder / L"Notes.txt", "n"),
+                                 .directory = folder.Path().wstring(),
+                                 .description = L"sample"});
+        form->txtText(0).Text(link);
+        form->Show();
+        return link;
+    }
+
+    // Clicks a button of the window, the dialog steps answering what it opens.
+    bool Click(Control& button, std::vector<DialogDriver::Step> steps) {
+        DialogDriver driver(std::move(steps));
+        SendMessageW(button.Handle(), BM_CLICK, 0, 0);
+        return driver.Finished();
+    }
+
+    std::wstring Subfolder(const std::wstring& name) {
+        const std::wstring path = folder / name;
+        CreateDirectoryW(path.c_str(), nullptr);
+        return path;
+    }
+};
+
+TEST_F(EditorCommands, EveryBrowseButtonShowsItsDialogAndWritesOnlyWhenConfirmed) {
+    const std::wstring desktop = SpecialFolderName(CSIDL_DESKTOP);
+    const std::wstring computer = SpecialFolderName(CSIDL_DRIVES);
+    LoadSample();
+    // Like the sample, so that every button starts from a field with a value.
+    const std::wstring other = WriteSampleShortcut({.arguments = form->txtText(2).Text(),
+                                                    .directory = form->txtText(3).Text(),
+                                                    .description = L"other"},
+                                                   L"Other.lnk");
+    const std::wstring file = TestSupport::WriteFile(folder / L"Other.txt", "o");
+    const std::wstring sub = Subfolder(L"Sub");
+    struct Row {
+        int index;
+        std::wstring title, initial, filter, root;
+        std::wstring chosen; // typed or selected; the field then shows it
+        int field;
+    };
+    const Row rows[] = {
+        {0, L"ショートカットファイルを開く", L"Report.lnk", L"ShellLink Files (*.lnk;*.pif;*.url)",
+         L"", other, 0},
+        // Saved as typed: no extension is added.
+        {1, L"名前を付けてショートカットファイルを保存する", L"Other.lnk",
+         L"ShellLink Files (*.lnk)", L"", folder / L"Saved", 0},
+        {2, L"リンク先の指定", L"Report.txt", L"All Files (*.*)", L"", file, 1},
+        {3, L"リンク先の指定", L"", L"", desktop, sub, 1},
+        {4, L"引数の指定", L"Notes.txt", L"All Files (*.*)", L"", file, 2},
+        {5, L"引数の指定", L"", L"", desktop, sub, 2},
+        {6, L"作業ディレクトリの指定", folder.Path().filename().wstring(), L"", computer, sub, 3},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << "browse " << row.index);
+        const bool isFolder = !row.root.empty();
+        const EditorState before = StateOf(*form);
+        DialogSeen seen;
+        EXPECT_TRUE(Click(form->cmdBrowse(row.index), {[&](HWND d) {
+                              seen = Look(d, isFolder);
+                              PressButton(d, IDCANCEL);
+                          }}));
+        EXPECT_EQ(seen.title, ThroughAnsi(row.title));
+        EXPECT_TRUE(row.initial.empty() || SameText(seen.initial, row.initial)) << seen.initial;
+        EXPECT_EQ(seen.filter, row.filter);
+        EXPECT_EQ(seen.root, row.root);
+        EXPECT_TRUE(StateOf(*form) == before);
+
+        EXPECT_TRUE(
+            Click(form->cmdBrowse(row.index), {[&](HWND d) { Choose(d, isFolder, row.chosen); }}));
+        EXPECT_TRUE(SameText(form->txtText(row.field).Text(), row.chosen))
+            << form->txtText(row.field).Text();
+        if (row.index == 0) {
+            EXPECT_EQ(form->txtText(4).Text(), L"other");
+        }
+        if (row.index == 1) {
+            // Saved, not loaded again: the commands keep their state.
+            EXPECT_NE(GetFileAttributesW(row.chosen.c_str()), INVALID_FILE_ATTRIBUTES);
+            EXPECT_EQ(form->LinkFile()->FileName(), row.chosen);
+            EXPECT_TRUE(CommandsEnabled(before.ok));
+        }
+        if (row.field != 0) {
+            EXPECT_TRUE(CommandsEnabled(true));
+        }
+    }
+}
+
+// Wine's icon picker is a stub that answers -1 at once, so the picker's binding
+// answers in its place here.
+int WINAPI PickMoricons(HWND, void* path, UINT capacity, int* index) {
+    lstrcpynW(static_cast<wchar_t*>(path), L"shell32.dll", static_cast<int>(capacity));
+    *index = 5;
+    return 1;
+}
+int WINAPI CancelPicker(HWND, void*, UINT, int* index) {
+    *index = 99;
+    return 0;
+}
+
+TEST_F(EditorCommands, IconChoiceStoresTheLocationAndShowsItsIcon) {
+    LoadSample();
+    const EditorState before = StateOf(*form);
+    {
+        ScopedBinding<DialogPlatform::PickIconFunction> cancel(DialogPlatform::PickIconCall(),
+                                                               CancelPicker);
+        SendMessageW(form->cmdIcon().Handle(), BM_CLICK, 0, 0);
+    }
+    EXPECT_TRUE(StateOf(*form) == before);
+    EXPECT_EQ(form->CurrentField(), frmMain::FieldIcon);
+
+    ScopedBinding<DialogPlatform::PickIconFunction> pick(DialogPlatform::PickIconCall(),
+                                                         PickMoricons);
+    SendMessageW(form->cmdIcon().Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(form->LinkFile()->IconPath(), L"shell32.dll");
+    EXPECT_EQ(form->LinkFile()->IconIndex(), 5);
+    EXPECT_TRUE(IsIcon(IconShownBy(form->cmdIcon())));
+    EXPECT_NE(IconShownBy(form->cmdIcon()), before.icon);
+    EXPECT_TRUE(CommandsEnabled(true));
+}
+
+TEST_F(EditorCommands, UpdateSavesToTheFileAndOkSavesAndCloses) {
+    const std::wstring link = LoadSample();
+    form->txtText(2).Text(L"-updated");
+    ASSERT_TRUE(CommandsEnabled(true));
+    SendMessageW(form->cmdCommand(2).Handle(), BM_CLICK, 0, 0);
+    EXPECT_TRUE(form->IsLoaded());
+    EXPECT_TRUE(CommandsEnabled(false));
+    ShellLinkFile saved;
+    ASSERT_TRUE(saved.FileLoad(link));
+    EXPECT_EQ(saved.LinkArgument(), L"-updated");
+
+    form->txtText(4).Text(L"by OK");
+    SendMessageW(form->cmdCommand(0).Handle(), BM_CLICK, 0, 0);
+    EXPECT_FALSE(form->IsLoaded());
+    ASSERT_TRUE(saved.FileLoad(link));
+    EXPECT_EQ(saved.LinkDescription(), L"by OK");
+}
+
+TEST_F(EditorCommands, UnnamedShortcutGoesThroughSaveAsAndItsOverwriteQuestion) {
+    const std::wstring existing = TestSupport::WriteFile(folder / L"Taken.lnk", "old");
+    form->Show();
+    form->txtText(4).Text(L"new");
+    // Cancelled: nothing saved, the changes still wait.
+    EXPECT_TRUE(Click(form->cmdCommand(2), {[](HWND d) { PressButton(d, IDCANCEL); }}));
+    EXPECT_EQ(form->txtText(0).Text(), L"");
+    EXPECT_TRUE(CommandsEnabled(true));
+
+    bool asked = false;
+    EXPECT_TRUE(Click(form->cmdCommand(2), {[&](HWND d) { Choose(d, false, existing); },
+                                            [&](HWND d) {
+                                                asked = true;
+                                                PressButton(d, IDYES);
+                                            }}));
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(form->txtText(0).Text(), existing);
+    EXPECT_TRUE(CommandsEnabled(false));
+    ShellLinkFile saved;
+    ASSERT_TRUE(saved.FileLoad(existing));
+    EXPECT_EQ(saved.LinkDescription(), L"new");
+}
+
+TEST_F(EditorCommands, OkKeepsTheWindowWhenTheSaveFailsAndClosesWhenSaveAsIsCancelled) {
+    const std::wstring sub = Subfolder(L"Gone");
+    const std::wstring link = sub + L"\\Report.lnk";
+    form->txtText(0).Text(WriteSampleShortcut({}, L"Gone\\Report.lnk"));
+    form->Show();
+    form->txtText(4).Text(L"unsaved");
+    ASSERT_TRUE(DeleteFileW(link.c_str()) && RemoveDirectoryW(sub.c_str()));
+    SendMessageW(form->cmdCommand(0).Handle(), BM_CLICK, 0, 0);
+    EXPECT_TRUE(form->IsLoaded());
+    EXPECT_TRUE(CommandsEnabled(true));
+    EXPECT_EQ(form->LinkFile()->LinkDescription(), L"unsaved");
+
+    // Close drops the changes at once, without a question.
+    SendMessageW(form->cmdCommand(1).Handle(), BM_CLICK, 0, 0);
+    EXPECT_FALSE(form->IsLoaded());
+
+    form->Show();
+    form->txtText(4).Text(L"dropped");
+    EXPECT_TRUE(Click(form->cmdCommand(0), {[](HWND d) { PressButton(d, IDCANCEL); }}));
+    EXPECT_FALSE(form->IsLoaded());
+}
+
+// Real key strokes through the system's input queue and the toolkit's message loop.
+void PressKey(WORD key) {
+    INPUT strokes[2] = {};
+    for (INPUT& stroke : strokes) {
+        stroke.type = INPUT_KEYBOARD;
+        stroke.ki.wVk = key;
+    }
+    strokes[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, strokes, sizeof(INPUT));
+    for (int round = 0; round < 10; ++round) {
+        Sleep(10);
+        Toolkit::DoEvents();
+    }
+}
+
+TEST_F(EditorCommands, EnterRunsOkOnlyWhileEnabledAndEscapeRunsCloseFromAnyControl) {
+    const std::wstring link = LoadSample();
+    SetForegroundWindow(form->WindowHandle());
+    form->txtText(4).SetFocus();
+    PressKey(VK_RETURN);
+    EXPECT_TRUE(form->IsLoaded());
+
+    form->txtText(4).Text(L"by Enter");
+    PressKey(VK_RETURN);
+    EXPECT_FALSE(form->IsLoaded());
+    ShellLinkFile saved;
+    ASSERT_TRUE(saved.FileLoad(link));
+    EXPECT_EQ(saved.LinkDescription(), L"by Enter");
+
+    // The controls are made again with every load: each is found after the load.
+    const std::function<Control&()> focused[] = {[&]() -> Control& { return form->txtText(4); },
+                                                 [&]() -> Control& { return form->cmdIcon(); },
+                                                 [&]() -> Control& { return form->cmdBrowse(3); }};
+    for (const auto& control : focused) {
+        form->txtText(0).Text(link);
+        form->Show();
+        SetForegroundWindow(form->WindowHandle());
+        form->txtText(2).Text(L"dropped");
+        control().SetFocus();
+        PressKey(VK_ESCAPE);
+        EXPECT_FALSE(form->IsLoaded()) << (&control - focused);
+    }
+    ASSERT_TRUE(saved.FileLoad(link));
+    EXPECT_NE(saved.LinkArgument(), L"dropped");
 }
 
 } // namespace
