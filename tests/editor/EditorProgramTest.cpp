@@ -11,24 +11,6 @@
 
 namespace {
 
-struct WindowSearch {
-    DWORD process;
-    HWND found;
-};
-
-BOOL CALLBACK FindEditor(HWND window, LPARAM parameter) {
-    auto& search = *reinterpret_cast<WindowSearch*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    wchar_t caption[64] = {};
-    GetWindowTextW(window, caption, 64);
-    if (owner != search.process || !IsWindowVisible(window) ||
-        std::wstring(caption) != L"ShellLink without TypeLibrary")
-        return TRUE;
-    search.found = window;
-    return FALSE;
-}
-
 BOOL CALLBACK CollectFields(HWND window, LPARAM parameter) {
     wchar_t className[16] = {};
     GetClassNameW(window, className, 16);
@@ -58,18 +40,17 @@ TEST(EditorProgram, OpensTheQuotedShortcutAndEndsWhenItsWindowCloses) {
                                nullptr, nullptr, &startup, &started));
     CloseHandle(started.hThread);
 
-    WindowSearch search{started.dwProcessId, nullptr};
-    for (int waited = 0; waited < 30000 && !search.found; waited += 50) {
-        EnumWindows(FindEditor, reinterpret_cast<LPARAM>(&search));
-        Sleep(50);
-    }
-    if (search.found) {
+    // Shown once the shortcut is loaded.
+    HWND editor = nullptr;
+    for (int waited = 0; waited < 30000 && !IsWindowVisible(editor); waited += 50, Sleep(50))
+        editor = FindWindowW(nullptr, L"ShellLink without TypeLibrary");
+    if (editor) {
         std::vector<std::wstring> texts;
-        EnumChildWindows(search.found, CollectFields, reinterpret_cast<LPARAM>(&texts));
+        EnumChildWindows(editor, CollectFields, reinterpret_cast<LPARAM>(&texts));
         texts.resize(std::max<std::size_t>(texts.size(), 2)); // missing fields read empty
         EXPECT_EQ(texts[0], link);
         EXPECT_EQ(texts[1], target);
-        PostMessageW(search.found, WM_CLOSE, 0, 0);
+        PostMessageW(editor, WM_CLOSE, 0, 0);
     }
     const bool ended = WaitForSingleObject(started.hProcess, 30000) == WAIT_OBJECT_0;
     DWORD exitCode = ~0u;
@@ -77,7 +58,7 @@ TEST(EditorProgram, OpensTheQuotedShortcutAndEndsWhenItsWindowCloses) {
     if (!ended)
         TerminateProcess(started.hProcess, 1);
     CloseHandle(started.hProcess);
-    EXPECT_TRUE(search.found);
+    EXPECT_TRUE(editor);
     EXPECT_TRUE(ended);
     EXPECT_EQ(exitCode, 0u);
 }
