@@ -406,7 +406,7 @@ bool frmMain::RunBrowse(std::int16_t index) {
         dialog.DialogFlags(row.flags);
         confirmed = dialog.DialogShowModal(row.dialog == BrowseDialog::SaveAs);
     }
-    // The dialog may have ended the window's life (its owner closed it meanwhile).
+    // An unload while the dialog was open leaves nothing to write to.
     if (!confirmed || !linkFile_)
         return confirmed;
 
