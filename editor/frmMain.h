@@ -58,6 +58,11 @@ public:
     void Form_OLEDragOver(Toolkit::DragEventArgs& Args);
     void Form_OLEDragDrop(Toolkit::DragEventArgs& Args);
 
+    // Browse, icon and command buttons.
+    void cmdBrowse_Click(std::int16_t Index);
+    void cmdIcon_Click();
+    void cmdCommand_Click(std::int16_t Index);
+
 private:
     frmMain();
 
@@ -77,10 +82,17 @@ private:
     void DropLinkTo(IDataObject* data);
     void DropIcon(const std::wstring& fileName);
 
+    void ConnectButtons();
+    // The browse button's dialog and action; false when the dialog was not confirmed.
+    bool RunBrowse(std::int16_t index);
+    // Update; false only when its save-as dialog was not confirmed.
+    bool Update();
+
     std::unique_ptr<ShellLinkFile> linkFile_;
-    std::unique_ptr<DialogIcon> iconDialog_;
-    std::unique_ptr<DialogFolder> folderDialog_;
-    std::unique_ptr<DialogFile> fileDialog_;
+    // Shared so that a dialog being shown outlives an unload of the window meanwhile.
+    std::shared_ptr<DialogIcon> iconDialog_;
+    std::shared_ptr<DialogFolder> folderDialog_;
+    std::shared_ptr<DialogFile> fileDialog_;
     std::int32_t currentField_ = 0;
     bool updating_ = false;
 

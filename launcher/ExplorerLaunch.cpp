@@ -4,37 +4,6 @@
 
 namespace Launcher {
 
-namespace {
-
-bool IsBlank(wchar_t Character) {
-    return Character == L' ' || Character == L'\t';
-}
-
-} // namespace
-
-std::wstring ArgumentsFromCommandLine(std::wstring_view CommandLine) {
-    std::size_t position = 0;
-    if (!CommandLine.empty() && CommandLine.front() == L'"') {
-        const std::size_t closing = CommandLine.find(L'"', 1);
-        position = closing == std::wstring_view::npos ? CommandLine.size() : closing + 1;
-    } else {
-        while (position < CommandLine.size() && !IsBlank(CommandLine[position]))
-            ++position;
-    }
-    while (position < CommandLine.size() && IsBlank(CommandLine[position]))
-        ++position;
-    return std::wstring(CommandLine.substr(position));
-}
-
-std::wstring PathFromArguments(std::wstring_view Arguments) {
-    if (Arguments.empty() || Arguments.front() != L'"')
-        return std::wstring(Arguments);
-    // A lone quote leaves nothing to take the last character from.
-    if (Arguments.size() < 2)
-        return std::wstring();
-    return std::wstring(Arguments.substr(1, Arguments.size() - 2));
-}
-
 std::wstring FolderFromTarget(std::wstring_view Target) {
     const std::size_t last = Target.rfind(L'\\');
     if (last == std::wstring_view::npos)

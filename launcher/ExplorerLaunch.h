@@ -2,6 +2,8 @@
 // command line, and the start of Explorer itself.
 #pragma once
 
+#include "base/CommandLine.h"
+
 #include <windows.h>
 
 #include <string>
@@ -9,14 +11,9 @@
 
 namespace Launcher {
 
-// What follows the program's own name, found as Windows finds it for WinMain: a
-// quoted name runs to its closing quote, any other name to the first blank; the
-// blanks after the name are skipped.
-std::wstring ArgumentsFromCommandLine(std::wstring_view CommandLine);
-
-// The arguments without their enclosing quotes: when the first character is a double
-// quote, it and the last character go, whatever the last character is.
-std::wstring PathFromArguments(std::wstring_view Arguments);
+// The command line's path, read as the editor program reads it too.
+using ProgramCommandLine::ArgumentsFromCommandLine;
+using ProgramCommandLine::PathFromArguments;
 
 // Everything up to and including the last backslash. A text without a backslash is
 // kept whole, so that a virtual folder's "::{...}" name opens that folder.

@@ -1,7 +1,9 @@
-// Shows the editor window with a sample shortcut loaded, for scripts/screenshot:
+// Shows the editor window with a sample shortcut loaded and a new link target chosen
+// through its browse button, for scripts/screenshot:
 // writes the window's screen rectangle to the first file named on the command line,
 // then keeps the window up until the second file appears (at most 30 seconds).
 #include "editor/frmMain.h"
+#include "tests/support/DialogDriver.h"
 #include "tests/support/TestSupport.h"
 
 #include <windows.h>
@@ -44,7 +46,15 @@ int Show(const wchar_t* rectangleFile, const wchar_t* doneFile) {
     auto editor = frmMain::Create();
     editor->txtText(0).Text(link);
     editor->Show();
-    editor->txtText(2).SetFocus();
+    const std::wstring chosen = TestSupport::WriteFile(
+        folder / (japanese ? L"年次報告書.txt" : L"Yearly report.txt"), "report");
+    TestSupport::DialogDriver driver({[&chosen](HWND dialog) {
+        TestSupport::TypeFileName(dialog, chosen);
+        TestSupport::PressButton(dialog, IDOK);
+    }});
+    editor->cmdBrowse_Click(2);
+    driver.Finished();
+    editor->txtText(1).SetFocus();
     Pump(1500);
 
     RECT bounds{};

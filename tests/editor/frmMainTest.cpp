@@ -1,11 +1,16 @@
 #include "editor/frmMain.h"
+#include "dialogs/DialogPlatform.h"
+#include "tests/support/DialogDriver.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -445,6 +450,260 @@ TEST_F(EditorWindow, JapaneseNamesAndTextsCrossTheAnsiBoundary) {
                  reinterpret_cast<LPARAM>(L"年次の報告"));
     EXPECT_EQ(form->LinkFile()->LinkDescription(), L"年次の報告");
     EXPECT_TRUE(CommandsEnabled(true));
+}
+
+// Browse, icon and command buttons; the dialogs are the system's own, finished by the
+// dialog driver.
+
+using TestSupport::DialogDriver;
+using TestSupport::PressButton;
+
+// A text as it comes back from an ANSI entry point: what the code page cannot hold is lost.
+std::wstring ThroughAnsi(const std::wstring& text) {
+    char ansi[1024] = {};
+    wchar_t wide[1024] = {};
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, ansi, sizeof ansi, nullptr, nullptr);
+    MultiByteToWideChar(CP_ACP, 0, ansi, -1, wide, 1024);
+    return wide;
+}
+
+bool SameText(const std::wstring& left, const std::wstring& right) {
+    return lstrcmpiW(left.c_str(), right.c_str()) == 0;
+}
+
+// Fields, shortcut, icon and commands: what a cancelled dialog leaves alone.
+std::vector<std::wstring> StateOf(frmMain& form) {
+    std::vector<std::wstring> state;
+    for (int field = 0; field < frmMain::TextFieldCount; ++field)
+        state.push_back(form.txtText(field).Text());
+    const ShellLinkFile& link = *form.LinkFile();
+    const auto icon = reinterpret_cast<UINT_PTR>(IconShownBy(form.cmdIcon()));
+    const int commands = form.cmdCommand(0).Enabled() + 2 * form.cmdCommand(2).Enabled();
+    state.insert(state.end(),
+                 {link.FileName(), link.LinkToName(), link.LinkArgument(), link.LinkDirectory(),
+                  link.IconPath(), std::to_wstring(link.IconIndex()), std::to_wstring(icon),
+                  std::to_wstring(commands)});
+    return state;
+}
+
+std::wstring SpecialFolderName(int folder) {
+    LPITEMIDLIST list = nullptr;
+    SHGetSpecialFolderLocation(nullptr, folder, &list);
+    SHFILEINFOW info{};
+    SHGetFileInfoW(reinterpret_cast<LPCWSTR>(list), 0, &info, sizeof info,
+                   SHGFI_PIDL | SHGFI_DISPLAYNAME);
+    CoTaskMemFree(list);
+    return info.szDisplayName;
+}
+
+// What an open dialog shows: its caption, then the file name and the file type, or
+// the root of the folder tree.
+std::wstring Look(HWND dialog) {
+    std::wstring seen = TestSupport::WindowText(dialog);
+    if (const HWND tree = FindWindowExW(dialog, nullptr, WC_TREEVIEWW, nullptr)) {
+        wchar_t text[MAX_PATH] = {};
+        TVITEMW item{};
+        item.mask = TVIF_TEXT;
+        item.hItem = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+        item.pszText = text;
+        item.cchTextMax = MAX_PATH;
+        SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        return seen + L"|" + text;
+    }
+    constexpr int FileNameBox = 0x47C, FileTypeBox = 0x470;
+    return seen + L"|" + TestSupport::WindowText(GetDlgItem(dialog, FileNameBox)) + L"|" +
+           TestSupport::WindowText(GetDlgItem(dialog, FileTypeBox));
+}
+
+// Confirms a typed file name, or a folder selected in the tree.
+void Choose(HWND dialog, const std::wstring& name) {
+    if (FindWindowExW(dialog, nullptr, WC_TREEVIEWW, nullptr))
+        SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(name.c_str()));
+    else
+        TestSupport::TypeFileName(dialog, name);
+    PressButton(dialog, IDOK);
+}
+
+class EditorCommands : public EditorWindow {
+protected:
+    // Report.lnk with a file as argument and the folder as working directory.
+    std::wstring LoadSample(const std::wstring& name = L"Report.lnk") {
+        const std::wstring link =
+            WriteSampleShortcut({.arguments = TestSupport::WriteFile(folder / L"Notes.txt", "n"),
+                                 .directory = folder.Path().wstring(),
+                                 .description = L"sample"},
+                                name);
+        form->txtText(0).Text(link);
+        form->Show();
+        return link;
+    }
+
+    // Clicks a button of the window; the steps answer the dialogs it opens.
+    bool Click(Control& button, std::vector<DialogDriver::Step> steps = {}) {
+        DialogDriver driver(std::move(steps));
+        SendMessageW(button.Handle(), BM_CLICK, 0, 0);
+        return driver.Finished();
+    }
+};
+
+TEST_F(EditorCommands, EveryBrowseButtonShowsItsDialogAndWritesOnlyWhenConfirmed) {
+    const std::wstring other = LoadSample(L"Other.lnk");
+    LoadSample();
+    const std::wstring file = TestSupport::WriteFile(folder / L"Other.txt", "o");
+    const std::wstring sub = folder / L"Sub";
+    const std::wstring saved = folder / L"Saved"; // as typed: no extension is added
+    CreateDirectoryW(sub.c_str(), nullptr);
+    const std::wstring desktop = SpecialFolderName(CSIDL_DESKTOP);
+    // The dialog as shown, the choice (typed or selected) and the field that shows it.
+    // Save as comes last, when there are changes to save.
+    const std::tuple<int, std::wstring, std::wstring, int> rows[] = {
+        {0, L"ショートカットファイルを開く|Report.lnk|ShellLink Files (*.lnk;*.pif;*.url)", other,
+         0},
+        {2, L"リンク先の指定|Report.txt|All Files (*.*)", file, 1},
+        {3, L"リンク先の指定|" + desktop, sub, 1},
+        {4, L"引数の指定|Notes.txt|All Files (*.*)", file, 2},
+        {5, L"引数の指定|" + desktop, sub, 2},
+        {6, L"作業ディレクトリの指定|" + SpecialFolderName(CSIDL_DRIVES), sub, 3},
+        {1, L"名前を付けてショートカットファイルを保存する|Other.lnk|ShellLink Files (*.lnk)",
+         saved, 0},
+    };
+    for (const auto& [index, shown, chosen, field] : rows) {
+        SCOPED_TRACE(testing::Message() << "browse " << index);
+        const std::vector<std::wstring> before = StateOf(*form);
+        std::wstring seen;
+        EXPECT_TRUE(Click(form->cmdBrowse(index), {[&](HWND d) {
+                              seen = Look(d);
+                              PressButton(d, IDCANCEL);
+                          }}));
+        EXPECT_TRUE(SameText(seen, ThroughAnsi(shown))) << seen;
+        EXPECT_EQ(StateOf(*form), before);
+
+        EXPECT_TRUE(Click(form->cmdBrowse(index), {[&](HWND d) { Choose(d, chosen); }}));
+        EXPECT_TRUE(SameText(form->txtText(field).Text(), chosen)) << form->txtText(field).Text();
+        EXPECT_EQ(form->LinkFile()->FileName(), index == 1 ? saved : other);
+        // Opened: loaded, nothing to save. Saved: not loaded again, commands as they were.
+        EXPECT_EQ(StateOf(*form).back(), index < 2 ? before.back() : L"3");
+    }
+    EXPECT_FALSE(form->LinkFile()->FileIsDirty());
+    EXPECT_NE(GetFileAttributesW(saved.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// Wine's icon picker is a stub that answers -1 at once without a dialog, so the
+// picker's binding answers here: shell32.dll, icon 5, confirmed or not.
+int pickerAnswer = 0;
+int WINAPI AnswerPicker(HWND, void* path, UINT capacity, int* index) {
+    lstrcpynW(static_cast<wchar_t*>(path), L"shell32.dll", static_cast<int>(capacity));
+    *index = 5;
+    return pickerAnswer;
+}
+
+TEST_F(EditorCommands, IconChoiceStoresTheLocationAndShowsItsIcon) {
+    LoadSample();
+    const std::vector<std::wstring> before = StateOf(*form);
+    ScopedBinding<DialogPlatform::PickIconFunction> pick(DialogPlatform::PickIconCall(),
+                                                         AnswerPicker);
+    pickerAnswer = 0;
+    Click(form->cmdIcon());
+    EXPECT_EQ(StateOf(*form), before);
+    EXPECT_EQ(form->CurrentField(), frmMain::FieldIcon);
+
+    pickerAnswer = 1;
+    Click(form->cmdIcon());
+    EXPECT_EQ(form->LinkFile()->IconPath(), L"shell32.dll");
+    EXPECT_EQ(form->LinkFile()->IconIndex(), 5);
+    EXPECT_TRUE(IsIcon(IconShownBy(form->cmdIcon())));
+    EXPECT_NE(StateOf(*form)[11], before[11]); // another icon shows
+    EXPECT_TRUE(CommandsEnabled(true));
+}
+
+TEST_F(EditorCommands, UpdateSavesToTheFileAndDisablesOkAndUpdate) {
+    const std::wstring link = LoadSample();
+    form->txtText(2).Text(L"-updated");
+    Click(form->cmdCommand(2));
+    EXPECT_TRUE(form->IsLoaded());
+    EXPECT_TRUE(CommandsEnabled(false));
+    ShellLinkFile saved;
+    ASSERT_TRUE(saved.FileLoad(link));
+    EXPECT_EQ(saved.LinkArgument(), L"-updated");
+}
+
+TEST_F(EditorCommands, UnnamedShortcutIsSavedThroughSaveAsAfterTheOverwriteQuestion) {
+    const std::wstring taken = TestSupport::WriteFile(folder / L"Taken.lnk", "old");
+    form->Show();
+    form->txtText(4).Text(L"new");
+    EXPECT_TRUE(Click(form->cmdCommand(2), {[](HWND d) { PressButton(d, IDCANCEL); }}));
+    EXPECT_EQ(form->txtText(0).Text(), L"");
+    EXPECT_TRUE(CommandsEnabled(true));
+
+    EXPECT_TRUE(Click(form->cmdCommand(2),
+                      {[&](HWND d) { Choose(d, taken); }, [](HWND d) { PressButton(d, IDYES); }}));
+    EXPECT_EQ(form->txtText(0).Text(), taken);
+    EXPECT_TRUE(CommandsEnabled(false));
+    ShellLinkFile saved;
+    ASSERT_TRUE(saved.FileLoad(taken));
+    EXPECT_EQ(saved.LinkDescription(), L"new");
+}
+
+TEST_F(EditorCommands, OkKeepsTheWindowWhenTheSaveFailsButNotWhenSaveAsIsCancelled) {
+    const std::wstring sub = folder / L"Gone";
+    CreateDirectoryW(sub.c_str(), nullptr);
+    const std::wstring link = LoadSample(L"Gone\\Report.lnk");
+    form->txtText(4).Text(L"unsaved");
+    ASSERT_TRUE(DeleteFileW(link.c_str()) && RemoveDirectoryW(sub.c_str()));
+    Click(form->cmdCommand(0));
+    EXPECT_TRUE(form->IsLoaded());
+    EXPECT_TRUE(CommandsEnabled(true));
+    // Close drops the changes at once, without a question.
+    EXPECT_TRUE(Click(form->cmdCommand(1)));
+    EXPECT_FALSE(form->IsLoaded());
+
+    form->Show();
+    form->txtText(4).Text(L"dropped");
+    EXPECT_TRUE(Click(form->cmdCommand(0), {[](HWND d) { PressButton(d, IDCANCEL); }}));
+    EXPECT_FALSE(form->IsLoaded());
+}
+
+// Real key strokes, through the system's input queue and the toolkit's message loop.
+void PressKey(WORD key) {
+    INPUT strokes[2] = {};
+    for (INPUT& stroke : strokes) {
+        stroke.type = INPUT_KEYBOARD;
+        stroke.ki.wVk = key;
+    }
+    strokes[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, strokes, sizeof(INPUT));
+    for (int round = 0; round < 10; ++round, Sleep(10))
+        Toolkit::DoEvents();
+}
+
+// Enter runs OK, which saves and closes.
+TEST_F(EditorCommands, EnterRunsOkOnlyWhileEnabledAndEscapeRunsCloseFromAnyControl) {
+    const std::wstring link = LoadSample();
+    SetForegroundWindow(form->WindowHandle());
+    form->txtText(4).SetFocus();
+    PressKey(VK_RETURN);
+    EXPECT_TRUE(form->IsLoaded());
+    form->txtText(4).Text(L"by Enter");
+    PressKey(VK_RETURN);
+    EXPECT_FALSE(form->IsLoaded());
+
+    // The controls are made again with every load.
+    for (const bool onButton : {false, true}) {
+        form->txtText(0).Text(link);
+        form->Show();
+        SetForegroundWindow(form->WindowHandle());
+        form->txtText(2).Text(L"dropped");
+        if (onButton)
+            form->cmdBrowse(3).SetFocus();
+        else
+            form->txtText(4).SetFocus();
+        PressKey(VK_ESCAPE);
+        EXPECT_FALSE(form->IsLoaded()) << onButton;
+    }
+    ShellLinkFile saved;
+    ASSERT_TRUE(saved.FileLoad(link));
+    EXPECT_EQ(saved.LinkDescription(), L"by Enter");
+    EXPECT_NE(saved.LinkArgument(), L"dropped");
 }
 
 } // namespace
