@@ -255,10 +255,15 @@ LRESULT Form::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
         return 0;
-    case DM_GETDEFID:
-        if (const CommandButton* button = ButtonWith(true); button && button->Handle())
+    case DM_GETDEFID: {
+        // Enter clicks the button that has the focus, as in any dialog; elsewhere the
+        // default button (not clicked while it is disabled).
+        const auto* focused = dynamic_cast<const CommandButton*>(ControlOf(GetFocus()));
+        const CommandButton* button = focused != nullptr ? focused : ButtonWith(true);
+        if (button != nullptr && button->Handle())
             return MAKELRESULT(GetDlgCtrlID(button->Handle()), DC_HASDEFID);
         return 0;
+    }
     case WM_NEXTDLGCTL:
         // The dialog manager moves the focus this way for a label's access key: to
         // the label, then on to the next control that takes the focus.

@@ -676,7 +676,7 @@ void PressKey(WORD key) {
         Toolkit::DoEvents();
 }
 
-// Enter runs OK, which saves and closes.
+// Enter runs OK, which saves and closes, unless another button has the focus.
 TEST_F(EditorCommands, EnterRunsOkOnlyWhileEnabledAndEscapeRunsCloseFromAnyControl) {
     const std::wstring link = LoadSample();
     SetForegroundWindow(form->WindowHandle());
@@ -700,6 +700,14 @@ TEST_F(EditorCommands, EnterRunsOkOnlyWhileEnabledAndEscapeRunsCloseFromAnyContr
         PressKey(VK_ESCAPE);
         EXPECT_FALSE(form->IsLoaded()) << onButton;
     }
+    // A focused button takes Enter itself: Enter on Close saves nothing.
+    form->txtText(0).Text(link);
+    form->Show();
+    SetForegroundWindow(form->WindowHandle());
+    form->txtText(2).Text(L"dropped");
+    form->cmdCommand(1).SetFocus();
+    PressKey(VK_RETURN);
+    EXPECT_FALSE(form->IsLoaded());
     ShellLinkFile saved;
     ASSERT_TRUE(saved.FileLoad(link));
     EXPECT_EQ(saved.LinkDescription(), L"by Enter");
