@@ -155,8 +155,10 @@ CommandButton& frmMain::cmdCommand(int Index) {
 
 void frmMain::CreateControls() {
     // Creation order is the tab order.
-    caption_ =
-        &Add<Label>({.Bounds = CaptionBounds, .Caption = Fields[0].prompt, .OLEDropTarget = true});
+    caption_ = &Add<Label>({.Bounds = CaptionBounds,
+                            .Caption = Fields[0].prompt,
+                            .AutoSize = true,
+                            .OLEDropTarget = true});
     for (int field = 0; field < FieldCount; ++field) {
         const auto index = static_cast<std::int16_t>(field);
         Label& label = Add<Label>({.Index = index,
@@ -164,6 +166,7 @@ void frmMain::CreateControls() {
                                    .Caption = Fields[field].label,
                                    .ToolTipText = Fields[field].toolTip,
                                    .FontBold = field == 0,
+                                   .AutoSize = true,
                                    .OLEDropTarget = true});
         label.Click = [this](std::int16_t clicked) { lblText_Click(clicked); };
         labels_[field] = &label;

@@ -102,6 +102,7 @@ void Control::ApplyFont() {
         return;
     // The form keeps the font: WM_SETFONT hands over no ownership.
     SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(parent_.FontHandle(font_)), TRUE);
+    FontApplied();
 }
 
 void Control::ToolTipText(std::wstring_view NewText) {
@@ -138,8 +139,25 @@ void Control::SetFocus() {
         ::SetFocus(window_);
 }
 
-Label::Label(Form& parent, const ControlOptions& options) : Control(parent, options) {
-    CreateControlWindow(L"STATIC", SS_LEFT | SS_NOTIFY, 0, options.Caption);
+Label::Label(Form& parent, const ControlOptions& options)
+    : Control(parent, options), autoSize_(options.AutoSize) {
+    // A caption that does not fit is cut, never wrapped onto a hidden second line.
+    CreateControlWindow(L"STATIC", SS_LEFTNOWORDWRAP | SS_NOTIFY, 0, options.Caption);
+}
+
+void Label::FitToCaption() {
+    if (!autoSize_ || Handle() == nullptr)
+        return;
+    const std::wstring caption = Caption();
+    const UniqueScreenContext context(GetDC(nullptr));
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(Handle(), WM_GETFONT, 0, 0));
+    const HGDIOBJ previous = SelectObject(context.Get(), font);
+    RECT extent{};
+    DrawTextW(context.Get(), caption.c_str(), static_cast<int>(caption.size()), &extent,
+              DT_CALCRECT | DT_SINGLELINE);
+    SelectObject(context.Get(), previous);
+    SetWindowPos(Handle(), nullptr, 0, 0, extent.right, extent.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 std::wstring Label::Caption() const {
@@ -148,8 +166,10 @@ std::wstring Label::Caption() const {
 
 void Label::Caption(std::wstring_view NewCaption) {
     // Drags rewrite the prompt on every pointer movement: an unchanged one is not redrawn.
-    if (Caption() != NewCaption)
-        SetWindowTextOf(Handle(), NewCaption);
+    if (Caption() == NewCaption)
+        return;
+    SetWindowTextOf(Handle(), NewCaption);
+    FitToCaption();
 }
 
 void Label::OnNotify(WORD code) {

@@ -54,6 +54,7 @@ struct ControlOptions {
     bool Default = false;   // button: clicked by Enter
     bool Cancel = false;    // button: clicked by Escape
     bool Graphical = false; // button: shows its picture instead of the caption
+    bool AutoSize = false;  // label: as wide and high as its caption in its font
     bool OLEDropTarget = false;
 };
 
@@ -94,6 +95,8 @@ protected:
     void CreateControlWindow(const wchar_t* className, DWORD style, DWORD extendedStyle,
                              std::wstring_view text);
     void Raise(const IndexHandler& handler);
+    // The control's font was set or changed.
+    virtual void FontApplied() {}
 
 private:
     friend class Form;
@@ -124,6 +127,10 @@ public:
 
 private:
     void OnNotify(WORD code) override;
+    void FontApplied() override { FitToCaption(); }
+    void FitToCaption();
+
+    bool autoSize_;
 };
 
 // A single-line EDIT. Every change of its text, typed or set by code, raises Change

@@ -58,6 +58,19 @@ LOGFONTW FontOf(HWND window) {
     return font;
 }
 
+// The size of a caption as a label draws it: in its font, access key marks taken out.
+SIZE CaptionExtent(HWND label) {
+    const std::wstring caption = WindowTextOf(label);
+    const HDC context = GetDC(nullptr);
+    const HGDIOBJ previous =
+        SelectObject(context, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    RECT extent{};
+    DrawTextW(context, caption.c_str(), -1, &extent, DT_CALCRECT | DT_SINGLELINE);
+    SelectObject(context, previous);
+    ReleaseDC(nullptr, context);
+    return {extent.right, extent.bottom};
+}
+
 HICON IconShownBy(Control& button) {
     return reinterpret_cast<HICON>(SendMessageW(button.Handle(), BM_GETIMAGE, IMAGE_ICON, 0));
 }
@@ -178,8 +191,13 @@ TEST_F(EditorWindow, LaysOutEveryControlWithCaptionToolTipAndTabOrder) {
         MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&bounds), 2);
         EXPECT_EQ(bounds.left, MulDiv(row.left, dpiX, 1440));
         EXPECT_EQ(bounds.top, MulDiv(row.top, dpiY, 1440));
-        EXPECT_EQ(bounds.right - bounds.left, MulDiv(row.width, dpiX, 1440));
-        EXPECT_EQ(bounds.bottom - bounds.top, MulDiv(row.height, dpiY, 1440));
+        const bool isLabel = dynamic_cast<Toolkit::Label*>(&row.control) != nullptr;
+        // Labels are as large as their captions, which are then never cut.
+        const SIZE size = isLabel
+                              ? CaptionExtent(control)
+                              : SIZE{MulDiv(row.width, dpiX, 1440), MulDiv(row.height, dpiY, 1440)};
+        EXPECT_EQ(bounds.right - bounds.left, size.cx);
+        EXPECT_EQ(bounds.bottom - bounds.top, size.cy);
         EXPECT_EQ(WindowTextOf(control), row.caption);
         EXPECT_EQ(ToolTipOf(f, control), row.toolTip);
 
@@ -188,8 +206,6 @@ TEST_F(EditorWindow, LaysOutEveryControlWithCaptionToolTipAndTabOrder) {
         EXPECT_EQ(font.lfCharSet, 128);
         EXPECT_EQ(font.lfHeight, -MulDiv(9, dpiY, 72));
         EXPECT_EQ(font.lfWeight, &row.control == &f.lblText(0) ? FW_BOLD : FW_NORMAL);
-
-        const bool isLabel = dynamic_cast<Toolkit::Label*>(&row.control) != nullptr;
         EXPECT_EQ((GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP) != 0, !isLabel);
     }
     EXPECT_EQ(child, nullptr);
@@ -353,8 +369,14 @@ TEST_F(EditorWindow, FocusAndLabelClicksMoveTheBoldLabelPromptAndCurrentField) {
     EXPECT_EQ(GetFocus(), form->txtText(0).Handle());
     EXPECT_EQ(form->CurrentField(), 0);
 
+    const LONG normalWidth = CaptionExtent(form->lblText(3).Handle()).cx;
     form->txtText(3).SetFocus();
     EXPECT_EQ(BoldLabel(*form), 3);
+    // The bold caption is wider, and its label grows with it.
+    RECT bold{};
+    GetWindowRect(form->lblText(3).Handle(), &bold);
+    EXPECT_GT(bold.right - bold.left, normalWidth);
+    EXPECT_EQ(bold.right - bold.left, CaptionExtent(form->lblText(3).Handle()).cx);
     EXPECT_EQ(form->lblCaption().Caption(), Prompts[3]);
     EXPECT_EQ(form->CurrentField(), 3);
 
