@@ -5,6 +5,12 @@
 
 #include <utility>
 
+// The binding of one platform function, made once and bound to the function itself.
+template <auto Platform> auto& BindingOf() {
+    static auto call = Platform;
+    return call;
+}
+
 template <typename Function> class ScopedBinding {
 public:
     ScopedBinding(Function& binding, Function replacement)

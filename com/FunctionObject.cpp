@@ -1,5 +1,7 @@
 #include "com/FunctionObject.h"
 
+#include "base/ScopedBinding.h"
+
 #include <stdexcept>
 #include <vector>
 
@@ -56,8 +58,7 @@ HRESULT LastHResult() {
 }
 
 CreateInstanceFunction& CreateInstanceCall() {
-    static CreateInstanceFunction call = &CoCreateInstance;
-    return call;
+    return BindingOf<&CoCreateInstance>();
 }
 
 bool MethodSucceeded(std::int32_t Result) {
@@ -65,8 +66,7 @@ bool MethodSucceeded(std::int32_t Result) {
 }
 
 DispatchFunction& DispatchCall() {
-    static DispatchFunction call = &DispCallFunc;
-    return call;
+    return BindingOf<&DispCallFunc>();
 }
 
 PointerValue CreateComObject(const GUID& ClassId, const GUID& InterfaceId) {

@@ -13,23 +13,19 @@ int WINAPI PickIconByOrdinal(HWND Owner, void* PathBuffer, UINT Capacity, int* I
 } // namespace
 
 FileDialogFunction& GetOpenFileNameCall() {
-    static FileDialogFunction call = GetOpenFileNameA;
-    return call;
+    return BindingOf<&GetOpenFileNameA>();
 }
 
 FileDialogFunction& GetSaveFileNameCall() {
-    static FileDialogFunction call = GetSaveFileNameA;
-    return call;
+    return BindingOf<&GetSaveFileNameA>();
 }
 
 BrowseForFolderFunction& BrowseForFolderCall() {
-    static BrowseForFolderFunction call = SHBrowseForFolderA;
-    return call;
+    return BindingOf<&SHBrowseForFolderA>();
 }
 
 PickIconFunction& PickIconCall() {
-    static PickIconFunction call = PickIconByOrdinal;
-    return call;
+    return BindingOf<PickIconByOrdinal>();
 }
 
 } // namespace DialogPlatform

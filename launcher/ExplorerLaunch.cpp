@@ -1,5 +1,7 @@
 #include "launcher/ExplorerLaunch.h"
 
+#include "base/ScopedBinding.h"
+
 #include <vector>
 
 namespace Launcher {
@@ -62,8 +64,7 @@ bool StartExplorer(std::wstring_view Folder) {
 namespace Binding {
 
 CreateProcessFunction& CreateProcessCall() {
-    static CreateProcessFunction call = &CreateProcessW;
-    return call;
+    return BindingOf<&CreateProcessW>();
 }
 
 } // namespace Binding

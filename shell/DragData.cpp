@@ -2,6 +2,8 @@
 #include "shell/FunctionShell.h"
 #include "shell/PlatformBinding.h"
 
+#include "base/ScopedBinding.h"
+
 #include <ole2.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -139,8 +141,7 @@ std::wstring FirstFileNameOf(std::span<const std::byte> bytes) {
 namespace Binding {
 
 RegisterFormatFunction& RegisterFormatCall() {
-    static RegisterFormatFunction call = RegisterClipboardFormatA;
-    return call;
+    return BindingOf<&RegisterClipboardFormatA>();
 }
 
 void ForgetShellIDListFormat() {

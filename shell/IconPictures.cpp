@@ -2,6 +2,8 @@
 #include "shell/FunctionShell.h"
 #include "shell/PlatformBinding.h"
 
+#include "base/ScopedBinding.h"
+
 #include <ole2.h>
 #include <olectl.h>
 #include <shellapi.h>
@@ -37,18 +39,15 @@ HICON ExtractIconFrom(std::wstring_view fileName, UINT index) {
 namespace Binding {
 
 ExtractIconFunction& ExtractIconCall() {
-    static ExtractIconFunction call = ExtractIconA;
-    return call;
+    return BindingOf<&ExtractIconA>();
 }
 
 CreatePictureFunction& CreatePictureCall() {
-    static CreatePictureFunction call = OleCreatePictureIndirect;
-    return call;
+    return BindingOf<&OleCreatePictureIndirect>();
 }
 
 VersionQueryFunction& VersionQueryCall() {
-    static VersionQueryFunction call = GetVersionExA;
-    return call;
+    return BindingOf<&GetVersionExA>();
 }
 
 void ForgetWindowsNT() {

@@ -9,38 +9,24 @@
 
 namespace Toolkit {
 
-namespace ReleaseClear {
-inline void Font(HFONT& font) {
-    if (font)
-        DeleteObject(font);
-    font = nullptr;
+// Gives a handle back with Destroy and leaves the holder's variable empty.
+template <typename Handle, auto Destroy> void ReleaseClear(Handle& handle) {
+    if (handle)
+        Destroy(handle);
+    handle = nullptr;
 }
-inline void Bitmap(HBITMAP& bitmap) {
-    if (bitmap)
-        DeleteObject(bitmap);
-    bitmap = nullptr;
-}
-inline void Icon(HICON& icon) {
-    if (icon)
-        DestroyIcon(icon);
-    icon = nullptr;
-}
-inline void ImageList(HIMAGELIST& list) {
-    if (list)
-        ImageList_Destroy(list);
-    list = nullptr;
-}
-inline void ScreenContext(HDC& context) {
-    if (context)
-        ReleaseDC(nullptr, context);
-    context = nullptr;
-}
-} // namespace ReleaseClear
 
-using UniqueFont = Owned<HFONT, &ReleaseClear::Font>;
-using UniqueBitmap = Owned<HBITMAP, &ReleaseClear::Bitmap>;
-using UniqueIcon = Owned<HICON, &ReleaseClear::Icon>;
-using UniqueImageList = Owned<HIMAGELIST, &ReleaseClear::ImageList>;
-using UniqueScreenContext = Owned<HDC, &ReleaseClear::ScreenContext>;
+inline void ReleaseScreenContext(HDC context) {
+    ReleaseDC(nullptr, context);
+}
+
+template <typename Handle, auto Destroy>
+using UniqueHandle = Owned<Handle, &ReleaseClear<Handle, Destroy>>;
+
+using UniqueFont = UniqueHandle<HFONT, &DeleteObject>;
+using UniqueBitmap = UniqueHandle<HBITMAP, &DeleteObject>;
+using UniqueIcon = UniqueHandle<HICON, &DestroyIcon>;
+using UniqueImageList = UniqueHandle<HIMAGELIST, &ImageList_Destroy>;
+using UniqueScreenContext = UniqueHandle<HDC, &ReleaseScreenContext>;
 
 } // namespace Toolkit
