@@ -41,7 +41,7 @@ public:
         if (!global_)
             return;
         const SIZE_T size = GlobalSize(global_);
-        if (const void* bytes = size != 0 ? GlobalLock(global_) : nullptr)
+        if (const void* bytes = size != 0 ? Binding::GlobalLockCall()(global_) : nullptr)
             bytes_ = std::span(static_cast<const std::byte*>(bytes), size);
     }
     LockedGlobal(const LockedGlobal&) = delete;
@@ -140,6 +140,11 @@ namespace Binding {
 
 RegisterFormatFunction& RegisterFormatCall() {
     static RegisterFormatFunction call = RegisterClipboardFormatA;
+    return call;
+}
+
+GlobalLockFunction& GlobalLockCall() {
+    static GlobalLockFunction call = GlobalLock;
     return call;
 }
 
