@@ -304,11 +304,16 @@ void CheckCounters() {
 }
 
 void PrintGrowth(const char* what, const Counters& before, const Counters& after) {
-    std::printf("  %s: handles %+ld, private bytes %+lld, GDI %+ld, USER %+ld, windows %+d\n", what,
-                long(after.handles) - long(before.handles),
+    std::printf("  %s:\n    platform totals: handles %+ld, private bytes %+lld, GDI %+ld, USER "
+                "%+ld\n    measured: open handle values %+d, committed private bytes %+lld, "
+                "windows %+d\n",
+                what, long(after.handles) - long(before.handles),
                 static_cast<long long>(after.privateBytes) -
                     static_cast<long long>(before.privateBytes),
                 long(after.gdi) - long(before.gdi), long(after.user) - long(before.user),
+                after.openHandles - before.openHandles,
+                static_cast<long long>(after.committedPrivate) -
+                    static_cast<long long>(before.committedPrivate),
                 after.windows - before.windows);
 }
 
@@ -484,7 +489,8 @@ void EditorMeasurements(const Sample& sample) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 21;
+    // 0 rounds: the editor's measurements only.
+    const int rounds = argc > 1 ? std::max(0, std::atoi(argv[1])) : 21;
     if (FAILED(OleInitialize(nullptr)))
         return 1;
     Sample sample;
@@ -494,7 +500,8 @@ int main(int argc, char** argv) {
     }
     std::printf("Shortcut %s -> %s\n", Utf8(sample.shortcut).c_str(),
                 Utf8(sample.document).c_str());
-    WholeRuns(sample, rounds);
+    if (rounds > 0)
+        WholeRuns(sample, rounds);
     EditorMeasurements(sample);
     OleUninitialize();
     return 0;
