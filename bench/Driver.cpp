@@ -471,17 +471,24 @@ void EditorMeasurements(const Sample& sample) {
     }
     desktop->Release();
 
-    // Every picture made for the icon button is given back except the one it shows.
+    // Every picture made is given back, except the one the icon button shows.
     {
         const ScopedBinding keep(FunctionShell::Binding::CreatePictureCall(), KeepPicture);
         platformPicture = keep.Previous();
-        MedianOf(100, type);
-        long stillHeld = 0;
-        for (IUnknown* picture : pictures)
-            stillHeld += picture->Release() > 0;
-        std::printf("  icon pictures of 100 synchronisations: %zu made, %ld still held by "
-                    "others after (1 expected: the button's)\n",
-                    pictures.size(), stillHeld);
+        const auto heldAfter = [](const char* what, const std::function<void(int)>& once) {
+            pictures.clear();
+            MedianOf(100, once);
+            long stillHeld = 0;
+            for (IUnknown* picture : pictures)
+                stillHeld += picture->Release() > 0;
+            std::printf("  icon pictures of 100 %s: %zu made, %ld still held by others after\n",
+                        what, pictures.size(), stillHeld);
+        };
+        // An emptied target field: the shortcut refuses the empty name, the field shows
+        // the target again, and the icon button is refreshed.
+        heldAfter("target synchronisations (1 expected: the button's)",
+                  [&](int) { editor->txtText(frmMain::FieldLinkTo).Text(L""); });
+        heldAfter("drag-over icon works (0 expected)", dragOver(shell32));
     }
     editor->Unload();
 }
