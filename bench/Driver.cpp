@@ -2,7 +2,7 @@
 // (interleaved, medians), then measures the editor in this process: one field
 // synchronisation, the icon work a drag-over of a program file needs, and what
 // 10,000 of each leave behind.
-//   bench_driver [rounds]
+//   bench_driver [rounds [runs]]   (TARNWICK_BENCH_ALSO: more programs to compare)
 #include "base/ScopedBinding.h"
 #include "com/FunctionObject.h"
 #include "editor/frmMain.h"
@@ -163,6 +163,22 @@ void WholeRuns(const Sample& sample, int rounds) {
         {"baseline", own + L"bench_baseline.exe", {}},
         {"timed copy of the launcher", own + L"bench_phases.exe", {}},
     };
+    // Other builds to compare in the same run, as Windows paths separated by ';'.
+    std::vector<std::string> names;
+    if (const wchar_t* also = _wgetenv(L"TARNWICK_BENCH_ALSO")) {
+        std::wstring list = also;
+        for (std::size_t start = 0; start < list.size();) {
+            const std::size_t end = std::min(list.find(L';', start), list.size());
+            if (end > start) {
+                const std::wstring path = list.substr(start, end - start);
+                names.push_back(Utf8(path.substr(path.rfind(L'\\') + 1)));
+                programs.push_back({nullptr, path, {}});
+            }
+            start = end + 1;
+        }
+    }
+    for (std::size_t i = 3; i < programs.size(); ++i)
+        programs[i].name = names[i - 3].c_str();
     // One unmeasured run each: the first start of a program pays for the disk cache.
     for (Program& program : programs)
         TimedRun(program.path, sample.shortcut, sample.record);
@@ -179,6 +195,9 @@ void WholeRuns(const Sample& sample, int rounds) {
         std::printf("  %-28s %8.1f\n", program.name, Median(program.times));
     std::printf("  launcher / baseline        %8.2f\n",
                 Median(programs[0].times) / Median(programs[1].times));
+    for (std::size_t i = 3; i < programs.size(); ++i)
+        std::printf("  %-26s %8.2f\n", (std::string(programs[i].name) + " / baseline").c_str(),
+                    Median(programs[i].times) / Median(programs[1].times));
 
     const auto record = Lines(sample.record);
     const bool same = !record.empty() && std::all_of(record.begin(), record.end(),
@@ -509,7 +528,9 @@ int main(int argc, char** argv) {
                 Utf8(sample.document).c_str());
     if (rounds > 0)
         WholeRuns(sample, rounds);
-    EditorMeasurements(sample);
+    // "runs": the whole runs only.
+    if (argc < 3 || std::string(argv[2]) != "runs")
+        EditorMeasurements(sample);
     OleUninitialize();
     return 0;
 }
