@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -59,8 +60,18 @@ bool WineLoaderFaultsOrStallsOn(const std::string& bytes) {
         return false;
     const std::uint64_t flags = at32(FlagsAt);
     std::uint64_t block = HeaderSize;
-    if (flags & HasIDList)
-        block += 2 + (at32(block) & 0xFFFF);
+    if (flags & HasIDList) {
+        // It walks the item ID list by its item sizes without keeping to the block the
+        // file gives for it either.
+        const std::uint64_t listEnd = block + 2 + (at32(block) & 0xFFFF);
+        std::uint64_t item = block + 2;
+        while (item + 2 <= std::min<std::uint64_t>(listEnd, bytes.size()) &&
+               (at32(item) & 0xFFFF) != 0)
+            item += at32(item) & 0xFFFF;
+        if (item + 2 > listEnd && listEnd <= bytes.size())
+            return true;
+        block = listEnd;
+    }
     if (!(flags & HasLinkInfo) || block + 4 > bytes.size())
         return false;
     // Location block: total size, header size, flags, volume offset, ...
