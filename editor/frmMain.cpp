@@ -246,7 +246,10 @@ void frmMain::txtText_Change(std::int16_t Index) {
     try {
         WriteBack(Index);
         ShowFields();
-        ShowIcon();
+        // The icon follows the file and the target only: a keystroke in the arguments,
+        // directory or description would only make the same picture again.
+        if (Index == FieldFileName || Index == FieldLinkTo)
+            ShowIcon();
         ShowCommandsEnabled();
     } catch (...) {
         // A failure ends the synchronisation silently; the fields show what they have.

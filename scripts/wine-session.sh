@@ -81,10 +81,11 @@ wine_session_make_prefix() {
     touch "$marker"
 }
 
-# wine_session_start BUILD ARCH
+# wine_session_start BUILD ARCH [PREFIX]: PREFIX replaces the build tree's own prefix.
 wine_session_start() {
     local build=$1
     wine_session_prefix "$build" "${2:-i686}"
+    [ -n "${3:-}" ] && export WINEPREFIX="$3"
     wine_session_start_display
     wine_session_make_prefix
     setsid wineserver -p </dev/null >/dev/null 2>&1 3>&- 4>&- 5>&- || true

@@ -43,7 +43,7 @@ public:
         if (!global_)
             return;
         const SIZE_T size = GlobalSize(global_);
-        if (const void* bytes = size != 0 ? GlobalLock(global_) : nullptr)
+        if (const void* bytes = size != 0 ? Binding::GlobalLockCall()(global_) : nullptr)
             bytes_ = std::span(static_cast<const std::byte*>(bytes), size);
     }
     LockedGlobal(const LockedGlobal&) = delete;
@@ -142,6 +142,11 @@ namespace Binding {
 
 RegisterFormatFunction& RegisterFormatCall() {
     return BindingOf<&RegisterClipboardFormatA>();
+}
+
+GlobalLockFunction& GlobalLockCall() {
+    static GlobalLockFunction call = GlobalLock;
+    return call;
 }
 
 void ForgetShellIDListFormat() {

@@ -15,11 +15,15 @@ using ExtractIconFunction = HICON(WINAPI*)(HINSTANCE, LPCSTR, UINT);
 using CreatePictureFunction = HRESULT(WINAPI*)(LPPICTDESC, REFIID, BOOL, LPVOID*);
 using VersionQueryFunction = BOOL(WINAPI*)(LPOSVERSIONINFOA);
 using RegisterFormatFunction = UINT(WINAPI*)(LPCSTR);
+using GlobalLockFunction = LPVOID(WINAPI*)(HGLOBAL);
 
 ExtractIconFunction& ExtractIconCall();
 CreatePictureFunction& CreatePictureCall();
 VersionQueryFunction& VersionQueryCall();
 RegisterFormatFunction& RegisterFormatCall();
+// Where the bytes of a drag data block are read from; the block's size always comes
+// from the platform (GlobalSize).
+GlobalLockFunction& GlobalLockCall();
 
 // IsWindowsNT and ShellIDListFormat remember their answers for the process. A test
 // that swaps their platform call forgets the answer before and after the swap, so

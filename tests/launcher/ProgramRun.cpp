@@ -72,9 +72,18 @@ ProgramRun RunProgram(const std::wstring& arguments, const std::wstring& current
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION root{};
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, DEBUG_PROCESS,
-                        nullptr, currentDirectory.empty() ? nullptr : currentDirectory.c_str(),
-                        &startup, &root))
+    // Under Wine a start as a debuggee fails now and then, at once and for no reason
+    // of the program's: it is tried again before the run counts as failed.
+    bool rootStarted = false;
+    for (int attempt = 0; attempt < 3 && !rootStarted; ++attempt) {
+        if (attempt > 0)
+            Sleep(200);
+        rootStarted = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                                     DEBUG_PROCESS, nullptr,
+                                     currentDirectory.empty() ? nullptr : currentDirectory.c_str(),
+                                     &startup, &root) != FALSE;
+    }
+    if (!rootStarted)
         return run;
     // Detaching from a process must not end it.
     DebugSetProcessKillOnExit(FALSE);
