@@ -145,8 +145,7 @@ RegisterFormatFunction& RegisterFormatCall() {
 }
 
 GlobalLockFunction& GlobalLockCall() {
-    static GlobalLockFunction call = GlobalLock;
-    return call;
+    return BindingOf<&GlobalLock>();
 }
 
 void ForgetShellIDListFormat() {
