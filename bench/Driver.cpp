@@ -547,9 +547,12 @@ void EditorMeasurements(const Sample& sample) {
                         what, pictures.size(), stillHeld);
         };
         // An emptied target field: the shortcut refuses the empty name, the field shows
-        // the target again, and the icon button is refreshed.
+        // the target again, and the icon button is refreshed once messages run.
         heldAfter("target synchronisations (0 expected: the button keeps its own copy of the icon)",
-                  [&](int) { editor->txtText(frmMain::FieldLinkTo).Text(L""); });
+                  [&](int) {
+                      editor->txtText(frmMain::FieldLinkTo).Text(L"");
+                      PumpMessages();
+                  });
         heldAfter("drag-over notifications (0 expected)", dragOver(shell32Data));
     }
     editor->Unload();

@@ -224,6 +224,7 @@ void frmMain::Form_Load() {
     linkFile_ = std::make_unique<ShellLinkFile>();
     currentField_ = 0;
     updating_ = false;
+    iconPending_ = false;
 }
 
 void frmMain::Form_Unload() {
@@ -249,7 +250,7 @@ void frmMain::txtText_Change(std::int16_t Index) {
         // The icon follows the file and the target only: a keystroke in the arguments,
         // directory or description would only make the same picture again.
         if (Index == FieldFileName || Index == FieldLinkTo)
-            ShowIcon();
+            ShowIconSoon();
         ShowCommandsEnabled();
     } catch (...) {
         // A failure ends the synchronisation silently; the fields show what they have.
@@ -303,7 +304,22 @@ void frmMain::ShowIcon() {
     ShowIconPicture(FunctionShell::IconPictureFromItemIDList(target.Get()));
 }
 
+void frmMain::ShowIconSoon() {
+    // Asking the shell for an icon is the slowest step of a synchronisation, and a
+    // window unloaded before it takes a message (the launcher's) never shows it.
+    if (iconPending_)
+        return;
+    iconPending_ = true;
+    Post([this] {
+        if (!iconPending_)
+            return; // a picture was set meanwhile
+        iconPending_ = false;
+        ShowIcon();
+    });
+}
+
 void frmMain::ShowIconPicture(const FunctionShell::Picture& picture) {
+    iconPending_ = false; // a picture set now replaces the one still to come
     const HICON icon = FunctionShell::IconOfPicture(picture);
     cmdIcon().Picture(Toolkit::UniqueIcon(icon != nullptr ? CopyIcon(icon) : nullptr));
 }

@@ -73,6 +73,8 @@ private:
     void WriteBack(std::int16_t index);
     void ShowFields();
     void ShowIcon();
+    // ShowIcon once the window takes its messages again.
+    void ShowIconSoon();
     void ShowCommandsEnabled();
     // cmdIcon shows a copy of the picture's icon; the picture keeps its own.
     void ShowIconPicture(const FunctionShell::Picture& picture);
@@ -95,6 +97,7 @@ private:
     std::shared_ptr<DialogFile> fileDialog_;
     std::int32_t currentField_ = 0;
     bool updating_ = false;
+    bool iconPending_ = false;
 
     // The controls belong to the form; these are set each time it loads.
     Toolkit::Label* caption_ = nullptr;

@@ -55,8 +55,15 @@ void Control::CreateControlWindow(const wchar_t* className, DWORD style, DWORD e
     if (window_ == nullptr)
         return;
     ApplyFont();
+    if (parent_.inputPrepared_)
+        PrepareInput();
+}
+
+void Control::PrepareInput() {
+    if (window_ == nullptr)
+        return;
     ApplyToolTip(false);
-    if (wantsDrops_) {
+    if (wantsDrops_ && !dropTarget_) {
         dropTarget_ = std::make_unique<DropTarget>(window_, [this](DragEventArgs& args, bool drop) {
             Form::EventScope scope(parent_);
             const DragHandler& handler = drop ? OLEDragDrop : OLEDragOver;
@@ -112,7 +119,8 @@ void Control::ToolTipText(std::wstring_view NewText) {
 }
 
 void Control::ApplyToolTip(bool wasRegistered) {
-    const HWND tip = parent_.ToolTipWindow();
+    // Before the form is prepared for input there is no tooltip window yet.
+    const HWND tip = parent_.toolTip_;
     if (tip == nullptr || window_ == nullptr)
         return;
     TOOLINFOW tool{};
@@ -131,6 +139,7 @@ void Control::ApplyToolTip(bool wasRegistered) {
 }
 
 IDropTarget* Control::DropTargetObject() const {
+    parent_.PrepareInput();
     return dropTarget_ && dropTarget_->Registered() ? dropTarget_->Object() : nullptr;
 }
 

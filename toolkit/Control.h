@@ -106,6 +106,8 @@ private:
     void Detach();
     void ApplyFont();
     void ApplyToolTip(bool wasRegistered);
+    // Tooltip and drop target, once the form prepares for the user.
+    void PrepareInput();
 
     Form& parent_;
     std::int16_t index_;

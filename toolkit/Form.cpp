@@ -18,6 +18,9 @@ constexpr DWORD FormExtendedStyle = WS_EX_CONTROLPARENT;
 
 int loadedForms = 0;
 
+// Posted to the form's own window: prepare for the user, then run what was posted.
+constexpr UINT PostedWorkMessage = WM_USER + 0x100;
+
 void PrepareWindowClass() {
     static const bool prepared = [] {
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
@@ -119,28 +122,65 @@ void Form::LoadWindowAndControls() {
             SendMessageW(window_, WM_SETICON, ICON_BIG, icon(GetSystemMetrics(SM_CXICON)));
             SendMessageW(window_, WM_SETICON, ICON_SMALL, icon(GetSystemMetrics(SM_CXSMICON)));
         }
-        toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                   WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
-                                   GetModuleHandleW(nullptr), nullptr);
-        if (toolTip_ != nullptr)
-            SendMessageW(toolTip_, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle(font_)), FALSE);
-        if (wantsDrops_) {
-            dropTarget_ =
-                std::make_unique<DropTarget>(window_, [this](DragEventArgs& args, bool drop) {
-                    EventScope scope(*this);
-                    const Control::DragHandler& handler = drop ? OLEDragDrop : OLEDragOver;
-                    if (handler)
-                        handler(-1, args);
-                    else
-                        args.Effect = DROPEFFECT_NONE; // nobody answers: refuse
-                });
-        }
+        // Tooltips and drop targets wait for the window's first messages.
+        postedMessageWaiting_ = PostMessageW(window_, PostedWorkMessage, 0, 0) != FALSE;
     }
     CreateControls();
 }
 
-IDropTarget* Form::DropTargetObject() const {
+void Form::PrepareInput() {
+    if (inputPrepared_ || window_ == nullptr)
+        return;
+    inputPrepared_ = true;
+    toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    if (toolTip_ != nullptr)
+        SendMessageW(toolTip_, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle(font_)), FALSE);
+    if (wantsDrops_) {
+        dropTarget_ = std::make_unique<DropTarget>(window_, [this](DragEventArgs& args, bool drop) {
+            EventScope scope(*this);
+            const Control::DragHandler& handler = drop ? OLEDragDrop : OLEDragOver;
+            if (handler)
+                handler(-1, args);
+            else
+                args.Effect = DROPEFFECT_NONE; // nobody answers: refuse
+        });
+    }
+    for (const auto& control : controls_)
+        control->PrepareInput();
+}
+
+void Form::Post(std::function<void()> action) {
+    if (window_ == nullptr) {
+        action();
+        return;
+    }
+    posted_.push_back(std::move(action));
+    if (!postedMessageWaiting_)
+        postedMessageWaiting_ = PostMessageW(window_, PostedWorkMessage, 0, 0) != FALSE;
+}
+
+void Form::RunPosted() {
+    postedMessageWaiting_ = false;
+    PrepareInput();
+    auto actions = std::move(posted_);
+    posted_.clear();
+    for (const auto& action : actions) {
+        if (!loaded_ || unloading_)
+            return; // an action unloaded the form: the rest belonged to that window
+        action();
+    }
+}
+
+HWND Form::ToolTipWindow() {
+    PrepareInput();
+    return toolTip_;
+}
+
+IDropTarget* Form::DropTargetObject() {
+    PrepareInput();
     return dropTarget_ && dropTarget_->Registered() ? dropTarget_->Object() : nullptr;
 }
 
@@ -149,7 +189,6 @@ void Form::Show() {
     if (window_ == nullptr)
         return;
     ShowWindow(window_, SW_SHOWNORMAL);
-    UpdateWindow(window_);
     if (!IsChild(window_, GetFocus()))
         FocusFirstControl();
 }
@@ -184,6 +223,9 @@ void Form::ReleaseWindow() {
     window_ = nullptr;
     toolTip_ = nullptr;
     lastFocus_ = nullptr;
+    inputPrepared_ = false;
+    postedMessageWaiting_ = false;
+    posted_.clear();
     if (dispatchDepth_ > 0)
         std::move(controls_.begin(), controls_.end(), std::back_inserter(unloaded_));
     controls_.clear();
@@ -252,6 +294,9 @@ void Form::OnCommand(WORD id, WORD code, HWND control) {
 
 LRESULT Form::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case PostedWorkMessage:
+        RunPosted();
+        return 0;
     case WM_COMMAND:
         OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
         return 0;

@@ -2,6 +2,11 @@
 // controls are made, then Form_Load runs), shows modeless, and unloads (Form_Unload,
 // then its window goes) by code or by its close box; it can load again afterwards.
 // Forms are held by std::shared_ptr, so that dialogs can keep them as their owner.
+//
+// What only a user at the window needs (tooltips, drop targets) is prepared when
+// the window first takes its messages, or at once when code asks for it: a form
+// loaded, shown and unloaded without a message loop never pays for it. Likewise
+// showing paints nothing by itself; the message loop paints.
 #pragma once
 
 #include "base/OwnerForm.h"
@@ -10,6 +15,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -35,12 +41,15 @@ public:
     void Load();
     void Show();
     void Unload();
+    // Runs the action from the window's message queue, after the messages already
+    // there; at once without a window. Unloading first drops it.
+    void Post(std::function<void()> action);
 
     const std::wstring& Caption() const { return caption_; }
     const Twips& ClientSize() const { return clientSize_; }
     const FontSpec& DefaultFont() const { return font_; }
     // The form's own registered drop target; nullptr without one.
-    IDropTarget* DropTargetObject() const;
+    IDropTarget* DropTargetObject();
 
     // Raised only when the form was made with OLEDropTarget.
     Control::DragHandler OLEDragOver;
@@ -48,7 +57,7 @@ public:
 
     // For the controls: the form owns every font it hands out, until it unloads.
     HFONT FontHandle(const FontSpec& wanted);
-    HWND ToolTipWindow() const { return toolTip_; }
+    HWND ToolTipWindow();
     int NextControlId() { return FirstControlId + static_cast<int>(controls_.size()); }
 
     // Held while an event of the form or of one of its controls runs: an unload
@@ -83,6 +92,7 @@ protected:
     }
 
 private:
+    friend class Control;
     friend LRESULT CALLBACK FormWindowProcedure(HWND, UINT, WPARAM, LPARAM);
     friend bool PreTranslateFormMessage(MSG& message);
 
@@ -92,6 +102,8 @@ private:
     CommandButton* ButtonWith(bool defaultButton) const;
     void FocusFirstControl();
     void LoadWindowAndControls();
+    void PrepareInput();
+    void RunPosted();
     void ReleaseWindow();
 
     // Clear of IDOK and IDCANCEL, which the dialog manager sends for Enter and Escape.
@@ -109,6 +121,9 @@ private:
     bool loading_ = false;
     bool unloading_ = false;
     bool reloadBlocked_ = false;
+    bool inputPrepared_ = false;
+    bool postedMessageWaiting_ = false;
+    std::vector<std::function<void()>> posted_;
     int dispatchDepth_ = 0;
     std::vector<std::unique_ptr<Control>> controls_;
     // Controls of an unload that ran inside one of their own events: they are

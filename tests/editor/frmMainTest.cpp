@@ -34,7 +34,7 @@ struct Expected {
     std::wstring toolTip;
 };
 
-std::wstring ToolTipOf(const frmMain& form, HWND control) {
+std::wstring ToolTipOf(frmMain& form, HWND control) {
     wchar_t text[256] = {};
     TOOLINFOW tool{};
     tool.cbSize = sizeof tool;
@@ -261,6 +261,7 @@ TEST_F(EditorWindow, ShortcutFillsEveryFieldAndItsIcon) {
     // The launcher's road: write the path, show, read the target, unload.
     form->txtText(0).Text(link);
     form->Show();
+    Toolkit::DoEvents(); // the icon follows when the window takes its messages
     EXPECT_EQ(form->txtText(0).Text(), link);
     EXPECT_EQ(form->txtText(1).Text(), target);
     EXPECT_EQ(form->txtText(2).Text(), L"/print now");
@@ -272,9 +273,12 @@ TEST_F(EditorWindow, ShortcutFillsEveryFieldAndItsIcon) {
     EXPECT_FALSE(form->Updating());
 }
 
-TEST_F(EditorWindow, ShortcutWithoutIconLocationShowsItsTargetsIcon) {
+TEST_F(EditorWindow, ShortcutWithoutIconLocationShowsItsTargetsIconOnceMessagesRun) {
     form->txtText(0).Text(WriteSampleShortcut({}));
     EXPECT_EQ(form->LinkFile()->IconPath(), L"");
+    // A window unloaded before it takes a message never asks the shell for the icon.
+    EXPECT_EQ(IconShownBy(form->cmdIcon()), nullptr);
+    Toolkit::DoEvents();
     EXPECT_TRUE(IsIcon(IconShownBy(form->cmdIcon())));
 }
 
@@ -302,6 +306,7 @@ TEST_F(EditorWindow, EmptyNameStartsANewEmptyShortcut) {
     EXPECT_EQ(form->LinkFile()->FileName(), L"");
     for (int field = 0; field < frmMain::TextFieldCount; ++field)
         EXPECT_EQ(form->txtText(field).Text(), L"") << field;
+    Toolkit::DoEvents();
     EXPECT_EQ(IconShownBy(form->cmdIcon()), nullptr);
     EXPECT_TRUE(CommandsEnabled(false));
 }
@@ -423,6 +428,7 @@ TEST_F(EditorWindow, UnloadReleasesTheShortcutDialogsWindowIconAndFonts) {
     const std::wstring link = WriteSampleShortcut({.iconPath = L"shell32.dll", .iconIndex = 4});
     form->txtText(0).Text(link);
     form->Show();
+    Toolkit::DoEvents();
     const HWND window = form->WindowHandle();
     const HICON icon = IconShownBy(form->cmdIcon());
     const HICON browse = IconShownBy(form->cmdBrowse(0));
@@ -494,7 +500,9 @@ bool SameText(const std::wstring& left, const std::wstring& right) {
 }
 
 // Fields, shortcut, icon and commands: what a cancelled dialog leaves alone.
+// What the window shows once it has taken its messages.
 std::vector<std::wstring> StateOf(frmMain& form) {
+    Toolkit::DoEvents();
     std::vector<std::wstring> state;
     for (int field = 0; field < frmMain::TextFieldCount; ++field)
         state.push_back(form.txtText(field).Text());
