@@ -16,6 +16,7 @@ using BrowseForFolderFunction = LPITEMIDLIST(WINAPI*)(BROWSEINFOA* Parameters);
 // Answers 1 for OK, 0 for cancel; Wine's stub answers -1.
 using PickIconFunction = int(WINAPI*)(HWND Owner, void* PathBuffer, UINT Capacity, int* Index);
 
+// comdlg32 is loaded on the first call; FALSE when it cannot be.
 FileDialogFunction& GetOpenFileNameCall();      // GetOpenFileNameA
 FileDialogFunction& GetSaveFileNameCall();      // GetSaveFileNameA
 BrowseForFolderFunction& BrowseForFolderCall(); // SHBrowseForFolderA

@@ -194,8 +194,6 @@ void frmMain::CreateControls() {
                                                         .Bounds = Browse[button].bounds,
                                                         .ToolTipText = Browse[button].toolTip,
                                                         .Graphical = true});
-            browse.Picture(
-                Toolkit::IconFromBitmapResource(Browse[button].picture, BrowseBackground));
             browse_[button] = &browse;
         }
     }
@@ -209,6 +207,12 @@ void frmMain::CreateControls() {
                                                   .Cancel = Commands[command].isCancel,
                                                   .OLEDropTarget = true});
     }
+    // Pictures are for the eye only: they come with the window's first messages.
+    Post([this] {
+        for (int button = 0; button < BrowseButtonCount; ++button)
+            browse_[button]->Picture(
+                Toolkit::IconFromBitmapResource(Browse[button].picture, BrowseBackground));
+    });
     ConnectDrops();
     ConnectButtons();
 }

@@ -113,15 +113,6 @@ void Form::LoadWindowAndControls() {
     // window_ is set from WM_NCCREATE on; without a window the controls still keep
     // their values, so the form's logic runs all the same.
     if (window_ != nullptr) {
-        if (iconResource_ != 0) {
-            const auto icon = [this](int size) {
-                return reinterpret_cast<LPARAM>(LoadImageW(GetModuleHandleW(nullptr),
-                                                           MAKEINTRESOURCEW(iconResource_),
-                                                           IMAGE_ICON, size, size, LR_SHARED));
-            };
-            SendMessageW(window_, WM_SETICON, ICON_BIG, icon(GetSystemMetrics(SM_CXICON)));
-            SendMessageW(window_, WM_SETICON, ICON_SMALL, icon(GetSystemMetrics(SM_CXSMICON)));
-        }
         // Tooltips and drop targets wait for the window's first messages.
         postedMessageWaiting_ = PostMessageW(window_, PostedWorkMessage, 0, 0) != FALSE;
     }
@@ -150,6 +141,19 @@ void Form::PrepareInput() {
     }
     for (const auto& control : controls_)
         control->PrepareInput();
+}
+
+void Form::ApplyIcons() {
+    if (iconsApplied_ || window_ == nullptr || iconResource_ == 0)
+        return;
+    iconsApplied_ = true;
+    const auto icon = [this](int size) {
+        return reinterpret_cast<LPARAM>(LoadImageW(GetModuleHandleW(nullptr),
+                                                   MAKEINTRESOURCEW(iconResource_), IMAGE_ICON,
+                                                   size, size, LR_SHARED));
+    };
+    SendMessageW(window_, WM_SETICON, ICON_BIG, icon(GetSystemMetrics(SM_CXICON)));
+    SendMessageW(window_, WM_SETICON, ICON_SMALL, icon(GetSystemMetrics(SM_CXSMICON)));
 }
 
 void Form::Post(std::function<void()> action) {
@@ -188,6 +192,7 @@ void Form::Show() {
     Load();
     if (window_ == nullptr)
         return;
+    ApplyIcons();
     ShowWindow(window_, SW_SHOWNORMAL);
     if (!IsChild(window_, GetFocus()))
         FocusFirstControl();
@@ -223,6 +228,7 @@ void Form::ReleaseWindow() {
     window_ = nullptr;
     toolTip_ = nullptr;
     lastFocus_ = nullptr;
+    iconsApplied_ = false;
     inputPrepared_ = false;
     postedMessageWaiting_ = false;
     posted_.clear();
@@ -297,6 +303,9 @@ LRESULT Form::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case PostedWorkMessage:
         RunPosted();
         return 0;
+    case WM_GETICON:
+        ApplyIcons(); // a window never shown makes its icons only when asked
+        break;
     case WM_COMMAND:
         OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
         return 0;

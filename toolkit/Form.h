@@ -79,7 +79,8 @@ protected:
 
     // Makes the controls, in tab order, while the window is being loaded.
     virtual void CreateControls() = 0;
-    // A program icon for the caption (a resource of the program); 0 for none.
+    // A program icon for the caption (a resource of the program); 0 for none. It is
+    // set on the window when the window is first shown or asked for its icon.
     void IconResource(int NewResourceId) { iconResource_ = NewResourceId; }
     virtual void Form_Load() {}
     virtual void Form_Unload() {}
@@ -102,6 +103,7 @@ private:
     CommandButton* ButtonWith(bool defaultButton) const;
     void FocusFirstControl();
     void LoadWindowAndControls();
+    void ApplyIcons();
     void PrepareInput();
     void RunPosted();
     void ReleaseWindow();
@@ -121,6 +123,7 @@ private:
     bool loading_ = false;
     bool unloading_ = false;
     bool reloadBlocked_ = false;
+    bool iconsApplied_ = false;
     bool inputPrepared_ = false;
     bool postedMessageWaiting_ = false;
     std::vector<std::function<void()>> posted_;

@@ -13,12 +13,16 @@ int ScreenDpi(int index) {
 
 } // namespace
 
+// The program is system-DPI aware: the screen's DPI is fixed for the process's life,
+// so the screen is asked once rather than for every control.
 int ScreenDpiX() {
-    return ScreenDpi(LOGPIXELSX);
+    static const int dpi = ScreenDpi(LOGPIXELSX);
+    return dpi;
 }
 
 int ScreenDpiY() {
-    return ScreenDpi(LOGPIXELSY);
+    static const int dpi = ScreenDpi(LOGPIXELSY);
+    return dpi;
 }
 
 int TwipsToPixels(int twips, int dpi) {

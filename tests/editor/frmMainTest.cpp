@@ -229,6 +229,9 @@ TEST_F(EditorWindow, StartsEmptyWithOkAndUpdateDisabledAndPicturesOnTheBrowseBut
     EXPECT_EQ(f.lblCaption().Caption(), Prompts[0]);
     EXPECT_EQ(f.CurrentField(), 0);
     EXPECT_FALSE(f.Updating());
+    // Pictures come with the window's first messages.
+    EXPECT_EQ(IconShownBy(f.cmdBrowse(0)), nullptr);
+    Toolkit::DoEvents();
     for (int button = 0; button < frmMain::BrowseButtonCount; ++button)
         EXPECT_TRUE(IsIcon(IconShownBy(f.cmdBrowse(button)))) << button;
     EXPECT_EQ(IconShownBy(f.cmdIcon()), nullptr);
