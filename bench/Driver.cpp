@@ -162,7 +162,11 @@ void WholeRuns(const Sample& sample, int rounds) {
         {"tarnwick.exe", FullPath(own + L"..\\launcher\\tarnwick.exe"), {}},
         {"baseline", own + L"bench_baseline.exe", {}},
         {"timed copy of the launcher", own + L"bench_phases.exe", {}},
+        // The baseline with the program's manifest: its edit field comes from Common
+        // Controls 6 (visual styles), as the editor's controls do.
+        {"baseline, Common Controls 6", own + L"bench_baseline_styled.exe", {}},
     };
+    const std::size_t ownPrograms = programs.size();
     // Other builds to compare in the same run, as Windows paths separated by ';'.
     std::vector<std::string> names;
     if (const wchar_t* also = _wgetenv(L"TARNWICK_BENCH_ALSO")) {
@@ -177,8 +181,8 @@ void WholeRuns(const Sample& sample, int rounds) {
             start = end + 1;
         }
     }
-    for (std::size_t i = 3; i < programs.size(); ++i)
-        programs[i].name = names[i - 3].c_str();
+    for (std::size_t i = ownPrograms; i < programs.size(); ++i)
+        programs[i].name = names[i - ownPrograms].c_str();
     // One unmeasured run each: the first start of a program pays for the disk cache.
     for (Program& program : programs)
         TimedRun(program.path, sample.shortcut, sample.record);
@@ -195,6 +199,8 @@ void WholeRuns(const Sample& sample, int rounds) {
         std::printf("  %-28s %8.1f\n", program.name, Median(program.times));
     std::printf("  launcher / baseline        %8.2f\n",
                 Median(programs[0].times) / Median(programs[1].times));
+    std::printf("  launcher / baseline, Common Controls 6 %5.2f\n",
+                Median(programs[0].times) / Median(programs[3].times));
     for (std::size_t i = 3; i < programs.size(); ++i)
         std::printf("  %-26s %8.2f\n", (std::string(programs[i].name) + " / baseline").c_str(),
                     Median(programs[i].times) / Median(programs[1].times));
