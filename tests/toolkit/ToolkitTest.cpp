@@ -148,6 +148,53 @@ TEST(Toolkit, TwipsArePixelsAtTheScreenDpi) {
     EXPECT_EQ(Toolkit::PixelsToTwips(432, 96), 6480);
 }
 
+// The tooltip window the form owns, if it has made one.
+HWND ToolTipOwnedBy(HWND form) {
+    struct Search {
+        HWND form, found;
+    } search{form, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM lParam) {
+            auto& wanted = *reinterpret_cast<Search*>(lParam);
+            wchar_t name[64] = {};
+            GetClassNameW(window, name, 64);
+            if (std::wstring(name) == TOOLTIPS_CLASSW && GetWindow(window, GW_OWNER) == wanted.form)
+                wanted.found = window;
+            return wanted.found == nullptr ? TRUE : FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+TEST(Toolkit, WhatOnlyAUserNeedsWaitsForTheWindowsMessages) {
+    auto form = SampleForm::Create();
+    form->Load();
+    const HWND window = form->WindowHandle();
+    form->Post([&form] { form->events.push_back(L"posted 1"); });
+    form->Post([&form] { form->events.push_back(L"posted 2"); });
+    form->Show();
+    // Loaded and shown, no message taken: no tooltip, nothing posted has run, nothing painted.
+    EXPECT_EQ(ToolTipOwnedBy(window), nullptr);
+    EXPECT_TRUE(GetUpdateRect(window, nullptr, FALSE));
+    EXPECT_EQ(form->events, std::vector<std::wstring>{L"focus 0"});
+
+    Toolkit::DoEvents();
+    EXPECT_NE(ToolTipOwnedBy(window), nullptr);
+    EXPECT_FALSE(GetUpdateRect(window, nullptr, FALSE));
+    EXPECT_EQ(form->events, (std::vector<std::wstring>{L"focus 0", L"posted 1", L"posted 2"}));
+
+    // What was posted to a window that unloaded belongs to that window only.
+    form->Post([&form] { form->events.push_back(L"posted 3"); });
+    form->Unload();
+    form->Load();
+    Toolkit::DoEvents();
+    EXPECT_EQ(form->events.back(), L"posted 2");
+    // Code that asks for a drop target gets it at once.
+    EXPECT_NE(form->label().DropTargetObject(), nullptr);
+    form->Unload();
+}
+
 TEST(Toolkit, FormLoadsOnFirstTouchAndAgainAfterUnload) {
     auto form = SampleForm::Create();
     EXPECT_FALSE(form->IsLoaded());
