@@ -148,22 +148,23 @@ TEST(Toolkit, TwipsArePixelsAtTheScreenDpi) {
     EXPECT_EQ(Toolkit::PixelsToTwips(432, 96), 6480);
 }
 
+struct ToolTipSearch {
+    HWND form, found;
+};
+
+BOOL CALLBACK FindToolTip(HWND window, LPARAM lParam) {
+    auto& search = *reinterpret_cast<ToolTipSearch*>(lParam);
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    if (std::wstring(name) == TOOLTIPS_CLASSW && GetWindow(window, GW_OWNER) == search.form)
+        search.found = window;
+    return search.found == nullptr;
+}
+
 // The tooltip window the form owns, if it has made one.
 HWND ToolTipOwnedBy(HWND form) {
-    struct Search {
-        HWND form, found;
-    } search{form, nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM lParam) {
-            auto& wanted = *reinterpret_cast<Search*>(lParam);
-            wchar_t name[64] = {};
-            GetClassNameW(window, name, 64);
-            if (std::wstring(name) == TOOLTIPS_CLASSW && GetWindow(window, GW_OWNER) == wanted.form)
-                wanted.found = window;
-            return wanted.found == nullptr ? TRUE : FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ToolTipSearch search{form, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), FindToolTip, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
