@@ -1,4 +1,5 @@
 #include "dialogs/DialogPlatform.h"
+#include "base/LibraryFunction.h"
 #include "shell/Shell32Ordinal.h"
 
 namespace DialogPlatform {
@@ -7,23 +8,16 @@ namespace {
 
 // The common dialogs' library (and the printing libraries it pulls in) is loaded
 // when a file dialog is first shown, not at every start of the program: the
-// launcher never shows one. It then stays for the life of the process.
-FileDialogFunction CommonDialog(const char* name) {
-    static const HMODULE library = LoadLibraryW(L"comdlg32.dll");
-    if (!library)
-        return nullptr;
-    // Through void* since FARPROC has no parameters to convert from.
-    return reinterpret_cast<FileDialogFunction>(
-        reinterpret_cast<void*>(GetProcAddress(library, name)));
-}
-
+// launcher never shows one.
 BOOL WINAPI OpenFileNameOnDemand(OPENFILENAMEA* Parameters) {
-    static const FileDialogFunction open = CommonDialog("GetOpenFileNameA");
+    static const auto open =
+        LibraryFunction<FileDialogFunction>(L"comdlg32.dll", "GetOpenFileNameA");
     return open ? open(Parameters) : FALSE;
 }
 
 BOOL WINAPI SaveFileNameOnDemand(OPENFILENAMEA* Parameters) {
-    static const FileDialogFunction save = CommonDialog("GetSaveFileNameA");
+    static const auto save =
+        LibraryFunction<FileDialogFunction>(L"comdlg32.dll", "GetSaveFileNameA");
     return save ? save(Parameters) : FALSE;
 }
 

@@ -2,17 +2,14 @@
 // PickIconDlg (62) are exported by number only on older systems.
 #pragma once
 
+#include "base/LibraryFunction.h"
+
 #include <windows.h>
 
 namespace FunctionShell {
 
 template <typename Function> Function Shell32Ordinal(WORD ordinal) {
-    static const HMODULE shell32 = LoadLibraryA("shell32.dll");
-    if (!shell32)
-        return nullptr;
-    // Through void* since FARPROC has no parameters to convert from.
-    return reinterpret_cast<Function>(
-        reinterpret_cast<void*>(GetProcAddress(shell32, MAKEINTRESOURCEA(ordinal))));
+    return LibraryFunction<Function>(L"shell32.dll", MAKEINTRESOURCEA(ordinal));
 }
 
 } // namespace FunctionShell

@@ -264,21 +264,35 @@ void CommandButton::OnNotify(WORD code) {
 }
 
 UniqueIcon IconFromBitmapResource(int ResourceId, COLORREF Transparent) {
-    const UniqueBitmap bitmap(
+    const UniqueBitmap image(
         static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(ResourceId),
                                         IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    if (!bitmap)
+    if (!image)
         return {};
     BITMAP shape{};
-    if (GetObjectW(bitmap.Get(), sizeof shape, &shape) == 0)
+    if (GetObjectW(image.Get(), sizeof shape, &shape) == 0)
         return {};
-    // The image list builds the mask from the transparent colour; its icon then
-    // carries image and mask together, so the button face shows through.
-    const UniqueImageList list(
-        ImageList_Create(shape.bmWidth, shape.bmHeight, ILC_COLOR24 | ILC_MASK, 1, 0));
-    if (!list || ImageList_AddMasked(list.Get(), bitmap.Get(), Transparent) < 0)
+    const UniqueBitmap mask(CreateBitmap(shape.bmWidth, shape.bmHeight, 1, 1, nullptr));
+    const UniqueMemoryContext imageContext(CreateCompatibleDC(nullptr));
+    const UniqueMemoryContext maskContext(CreateCompatibleDC(nullptr));
+    if (!mask || !imageContext || !maskContext)
         return {};
-    return UniqueIcon(ImageList_GetIcon(list.Get(), 0, ILD_NORMAL));
+    const HGDIOBJ oldImage = SelectObject(imageContext.Get(), image.Get());
+    const HGDIOBJ oldMask = SelectObject(maskContext.Get(), mask.Get());
+    // The mask is white where the picture has the transparent colour, and there the
+    // image turns black: the icon then shows the button face through.
+    SetBkColor(imageContext.Get(), Transparent);
+    BitBlt(maskContext.Get(), 0, 0, shape.bmWidth, shape.bmHeight, imageContext.Get(), 0, 0,
+           SRCCOPY);
+    SetBkColor(imageContext.Get(), RGB(255, 255, 255));
+    SetTextColor(imageContext.Get(), RGB(0, 0, 0));
+    constexpr DWORD DestinationAndNotSource = 0x00220326;
+    BitBlt(imageContext.Get(), 0, 0, shape.bmWidth, shape.bmHeight, maskContext.Get(), 0, 0,
+           DestinationAndNotSource);
+    SelectObject(imageContext.Get(), oldImage);
+    SelectObject(maskContext.Get(), oldMask);
+    ICONINFO parts{TRUE, 0, 0, mask.Get(), image.Get()};
+    return UniqueIcon(CreateIconIndirect(&parts)); // the icon keeps copies of both
 }
 
 } // namespace Toolkit

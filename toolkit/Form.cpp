@@ -1,5 +1,6 @@
 #include "toolkit/Form.h"
 #include "toolkit/DropTarget.h"
+#include "base/LibraryFunction.h"
 
 #include <commctrl.h>
 
@@ -23,8 +24,6 @@ constexpr UINT PostedWorkMessage = WM_USER + 0x100;
 
 void PrepareWindowClass() {
     static const bool prepared = [] {
-        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-        InitCommonControlsEx(&controls);
         WNDCLASSEXW form{};
         form.cbSize = sizeof form;
         form.lpfnWndProc = FormWindowProcedure;
@@ -33,6 +32,21 @@ void PrepareWindowClass() {
         form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         form.lpszClassName = FormClassName;
         return RegisterClassExW(&form) != 0;
+    }();
+    (void)prepared;
+}
+
+// The tooltip window is the one thing that needs the common controls' library: the
+// controls are the window system's own, which loads whatever version the program's
+// manifest asks for by itself. A run that never waits for input, the launcher's,
+// does not load the library at all.
+void PrepareCommonControls() {
+    static const bool prepared = [] {
+        using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+        const auto init = LibraryFunction<InitFunction>(L"comctl32.dll", "InitCommonControlsEx");
+        const INITCOMMONCONTROLSEX controls{sizeof controls,
+                                            ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+        return init != nullptr && init(&controls) != FALSE;
     }();
     (void)prepared;
 }
@@ -123,6 +137,7 @@ void Form::PrepareInput() {
     if (inputPrepared_ || window_ == nullptr)
         return;
     inputPrepared_ = true;
+    PrepareCommonControls();
     toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,

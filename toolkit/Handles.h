@@ -5,7 +5,6 @@
 #include "base/Owned.h"
 
 #include <windows.h>
-#include <commctrl.h>
 
 namespace Toolkit {
 
@@ -26,7 +25,7 @@ using UniqueHandle = Owned<Handle, &ReleaseClear<Handle, Destroy>>;
 using UniqueFont = UniqueHandle<HFONT, &DeleteObject>;
 using UniqueBitmap = UniqueHandle<HBITMAP, &DeleteObject>;
 using UniqueIcon = UniqueHandle<HICON, &DestroyIcon>;
-using UniqueImageList = UniqueHandle<HIMAGELIST, &ImageList_Destroy>;
+using UniqueMemoryContext = UniqueHandle<HDC, &DeleteDC>;
 using UniqueScreenContext = UniqueHandle<HDC, &ReleaseScreenContext>;
 
 } // namespace Toolkit

@@ -397,7 +397,8 @@ TEST(Toolkit, BitmapPictureIsTransparentWhereItIsLightGrey) {
     const HICON icon = picture.Get();
     ASSERT_NE(icon, nullptr);
 
-    // Compare the mask with the resource's own pixels.
+    // Compare mask and image with the resource's own pixels: where the mask lets the
+    // face through, the image must add nothing to it (black).
     const HBITMAP source = static_cast<HBITMAP>(LoadImageW(
         GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_BROWSE_FOLDER), IMAGE_BITMAP, 0, 0, 0));
     ASSERT_NE(source, nullptr);
@@ -406,8 +407,10 @@ TEST(Toolkit, BitmapPictureIsTransparentWhereItIsLightGrey) {
     const HDC screen = GetDC(nullptr);
     const HDC image = CreateCompatibleDC(screen);
     const HDC mask = CreateCompatibleDC(screen);
+    const HDC colour = CreateCompatibleDC(screen);
     const HGDIOBJ oldImage = SelectObject(image, source);
     const HGDIOBJ oldMask = SelectObject(mask, parts.hbmMask);
+    const HGDIOBJ oldColour = SelectObject(colour, parts.hbmColor);
     int transparent = 0;
     int opaque = 0;
     int wrong = 0;
@@ -415,14 +418,17 @@ TEST(Toolkit, BitmapPictureIsTransparentWhereItIsLightGrey) {
         for (int x = 0; x < 16; ++x) {
             const bool isGrey = GetPixel(image, x, y) == grey;
             const bool masked = GetPixel(mask, x, y) == RGB(255, 255, 255);
+            const COLORREF shown = isGrey ? RGB(0, 0, 0) : GetPixel(image, x, y);
             (isGrey ? transparent : opaque) += 1;
-            wrong += isGrey != masked ? 1 : 0;
+            wrong += isGrey != masked || GetPixel(colour, x, y) != shown ? 1 : 0;
         }
     }
     SelectObject(image, oldImage);
     SelectObject(mask, oldMask);
+    SelectObject(colour, oldColour);
     DeleteDC(image);
     DeleteDC(mask);
+    DeleteDC(colour);
     ReleaseDC(nullptr, screen);
     DeleteObject(parts.hbmMask);
     DeleteObject(parts.hbmColor);
