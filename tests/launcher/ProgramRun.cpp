@@ -42,6 +42,16 @@ StartedProcess Describe(HANDLE process) {
     return started;
 }
 
+std::wstring FileNameOf(HANDLE file) {
+    wchar_t path[MAX_PATH] = {};
+    if (GetFinalPathNameByHandleW(file, path, MAX_PATH, FILE_NAME_NORMALIZED) == 0)
+        return L"<unknown>";
+    std::wstring name(path);
+    name.erase(0, name.rfind(L'\\') + 1);
+    CharLowerW(name.data());
+    return name;
+}
+
 // Wine starts its desktop process from the first program that needs a window when
 // none runs yet; it belongs to the session, not to the program under test.
 bool IsWineDesktop(const StartedProcess& started) {
@@ -122,8 +132,11 @@ ProgramRun RunProgram(const std::wstring& arguments, const std::wstring& current
             break;
         }
         case LOAD_DLL_DEBUG_EVENT:
-            if (event.u.LoadDll.hFile)
+            if (event.u.LoadDll.hFile) {
+                if (event.dwProcessId == root.dwProcessId)
+                    run.libraries.push_back(FileNameOf(event.u.LoadDll.hFile));
                 CloseHandle(event.u.LoadDll.hFile);
+            }
             break;
         case EXCEPTION_DEBUG_EVENT:
             if (event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT)

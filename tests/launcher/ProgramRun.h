@@ -17,6 +17,7 @@ struct ProgramRun {
     bool ranToEnd = false; // the program ended within the time limit
     unsigned long exitCode = ~0ul;
     std::vector<StartedProcess> started;
+    std::vector<std::wstring> libraries; // file names of the DLLs the program loaded, lower case
 };
 
 // The built program's full path, found from this test exe's own location.

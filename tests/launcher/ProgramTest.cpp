@@ -9,6 +9,7 @@
 #include <shobjidl.h>
 
 #include <cwctype>
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -81,6 +82,19 @@ TEST_F(LauncherProgram, ShortcutToAFileOpensTheFolderThatHoldsTheFile) {
     const std::wstring link = DocumentShortcut(L"Data", L"Report.txt", L"Links\\Report.lnk");
     ExpectExplorerStarted(RunProgram(Quoted(link)),
                           L"EXPLORER.EXE /n,/e," + (temp / L"Data") + L"\\");
+}
+
+TEST_F(LauncherProgram, LoadsNeitherTheCommonControlsNorTheCommonDialogs) {
+    // Its editor window is gone before it takes a message: no control is painted, no
+    // tooltip or file dialog appears, so neither library has anything to do.
+    const ProgramRun run = RunProgram(DocumentShortcut(L"Data", L"Report.txt", L"Report.lnk"));
+    ExpectExplorerStarted(run, L"EXPLORER.EXE /n,/e," + (temp / L"Data") + L"\\");
+    const auto loaded = [&run](const wchar_t* name) {
+        return std::find(run.libraries.begin(), run.libraries.end(), name) != run.libraries.end();
+    };
+    ASSERT_TRUE(loaded(L"ole32.dll")); // libraries are seen at all
+    EXPECT_FALSE(loaded(L"comctl32.dll"));
+    EXPECT_FALSE(loaded(L"comdlg32.dll"));
 }
 
 TEST_F(LauncherProgram, ShortcutToAFolderOpensItsParent) {
