@@ -107,8 +107,10 @@ void Control::FontBold(bool NewBold) {
 void Control::ApplyFont() {
     if (window_ == nullptr)
         return;
-    // The form keeps the font: WM_SETFONT hands over no ownership.
-    SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(parent_.FontHandle(font_)), TRUE);
+    // The form keeps the font: WM_SETFONT hands over no ownership. A control of a
+    // form not shown yet has nothing on screen to redraw.
+    SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(parent_.FontHandle(font_)),
+                 IsWindowVisible(window_));
     FontApplied();
 }
 
