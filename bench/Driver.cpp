@@ -162,8 +162,8 @@ void WholeRuns(const Sample& sample, int rounds) {
         {"tarnwick.exe", FullPath(own + L"..\\launcher\\tarnwick.exe"), {}},
         {"baseline", own + L"bench_baseline.exe", {}},
         {"timed copy of the launcher", own + L"bench_phases.exe", {}},
-        // The baseline with the program's manifest: its edit field comes from Common
-        // Controls 6 (visual styles), as the editor's controls do.
+        // The baseline with the interactive editor's manifest: its edit field comes
+        // from Common Controls 6 (visual styles), as the controls of trwkedit.exe do.
         {"baseline, Common Controls 6", own + L"bench_baseline_styled.exe", {}},
     };
     const std::size_t ownPrograms = programs.size();
