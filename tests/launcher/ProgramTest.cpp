@@ -8,8 +8,8 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
-#include <cwctype>
 #include <algorithm>
+#include <cwctype>
 #include <string>
 
 namespace {
