@@ -1,6 +1,7 @@
 // The editor as a program of its own: trwkedit.exe [PATH] opens the shortcut PATH
 // (optionally in double quotes) in the editor window and ends when the window goes.
 #include "base/CommandLine.h"
+#include "base/FullPathName.h"
 #include "editor/frmMain.h"
 
 #include <windows.h>
@@ -11,8 +12,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (FAILED(OleInitialize(nullptr)))
         return 1;
     try {
-        const std::wstring path = ProgramCommandLine::PathFromArguments(
-            ProgramCommandLine::ArgumentsFromCommandLine(GetCommandLineW()));
+        const std::wstring path = FullPath::FullPathName(ProgramCommandLine::PathFromArguments(
+            ProgramCommandLine::ArgumentsFromCommandLine(GetCommandLineW())));
         auto editor = frmMain::Create();
         if (!path.empty())
             editor->txtText(frmMain::FieldFileName).Text(path);

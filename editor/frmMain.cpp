@@ -1,4 +1,5 @@
 #include "editor/frmMain.h"
+#include "base/FullPathName.h"
 #include "resources/resource.h"
 #include "shell/FunctionShell.h"
 #include "shell/DragData.h"
@@ -107,6 +108,19 @@ constexpr CommandLayout Commands[frmMain::CommandCount] = {
 
 constexpr Toolkit::Twips CaptionBounds{1320, 120, 2784, 180};
 constexpr Toolkit::Twips IconBounds{240, 2640, 480, 480};
+
+// Updating for one scope: the form's own writes into its fields raise no
+// synchronisation meanwhile, and it is cleared on every way out.
+class UpdatingScope {
+public:
+    explicit UpdatingScope(bool& updating) : updating_(updating) { updating_ = true; }
+    ~UpdatingScope() { updating_ = false; }
+    UpdatingScope(const UpdatingScope&) = delete;
+    UpdatingScope& operator=(const UpdatingScope&) = delete;
+
+private:
+    bool& updating_;
+};
 
 } // namespace
 
@@ -247,7 +261,7 @@ void frmMain::Form_Unload() {
 void frmMain::txtText_Change(std::int16_t Index) {
     if (updating_ || !linkFile_)
         return;
-    updating_ = true;
+    const UpdatingScope updating(updating_);
     try {
         WriteBack(Index);
         ShowFields();
@@ -259,16 +273,27 @@ void frmMain::txtText_Change(std::int16_t Index) {
     } catch (...) {
         // A failure ends the synchronisation silently; the fields show what they have.
     }
-    updating_ = false;
+}
+
+void frmMain::WriteField(std::int16_t index, std::wstring_view text) {
+    // The text box raises no change for the text it already shows, but a write still
+    // counts: the same shortcut is opened again, and OK and Update follow what the
+    // shortcut now holds (a target set by its item ID list names the same text).
+    if (txtText(index).Text() == text)
+        txtText_Change(index);
+    else
+        txtText(index).Text(text);
 }
 
 void frmMain::WriteBack(std::int16_t index) {
     ShellLinkFile& link = *linkFile_;
     switch (index) {
     case FieldFileName:
-        // A name that does not load leaves the previous shortcut: show its name again.
-        if (!link.FileLoad(txtText(FieldFileName).Text()))
-            txtText(FieldFileName).Text(link.FileName());
+        // Resolved once, here: the file dialogs move the current directory, and the
+        // shortcut must be saved where it was read. A name that does not load leaves the
+        // previous shortcut; either way the field shows the shortcut's own full name.
+        link.FileLoad(FullPath::FullPathName(txtText(FieldFileName).Text()));
+        txtText(FieldFileName).Text(link.FileName());
         return;
     case FieldLinkTo:
         link.LinkToName(txtText(FieldLinkTo).Text());
@@ -441,17 +466,17 @@ void frmMain::Form_OLEDragDrop(Toolkit::DragEventArgs& Args) {
     switch (currentField_) {
     case FieldFileName:
         // The field synchronisation opens the dropped shortcut.
-        txtText(FieldFileName).Text(FunctionShell::FileNameFromData(data));
+        WriteField(FieldFileName, FunctionShell::FileNameFromData(data));
         return;
     case FieldLinkTo:
         DropLinkTo(data);
         return;
     case FieldArgument:
-        txtText(FieldArgument).Text(FunctionShell::FileNameFromData(data));
+        WriteField(FieldArgument, FunctionShell::FileNameFromData(data));
         return;
     case FieldDirectory:
         if (const std::wstring name = FunctionShell::FileNameFromData(data); IsDirectory(name))
-            txtText(FieldDirectory).Text(name);
+            WriteField(FieldDirectory, name);
         return;
     case FieldIcon:
         DropIcon(FunctionShell::FileNameFromData(data));
@@ -468,7 +493,7 @@ void frmMain::DropLinkTo(IDataObject* data) {
     if (!target)
         return;
     linkFile_->LinkTo(target.Get());
-    txtText(FieldLinkTo).Text(linkFile_->LinkToName());
+    WriteField(FieldLinkTo, linkFile_->LinkToName());
 }
 
 void frmMain::DropIcon(const std::wstring& fileName) {
@@ -578,27 +603,27 @@ bool frmMain::RunBrowse(std::int16_t index) {
 
     switch (row.action) {
     case BrowseAction::FileName:
-        txtText(row.resultField).Text(fileDialog_->FileName());
+        WriteField(row.resultField, fileDialog_->FileName());
         break;
-    case BrowseAction::SaveAs:
+    case BrowseAction::SaveAs: {
         // The saved shortcut is not read again: only its (possibly new) name shows.
         linkFile_->FileSave(fileDialog_->FileName());
-        updating_ = true;
+        const UpdatingScope updating(updating_);
         txtText(row.resultField).Text(linkFile_->FileName());
-        updating_ = false;
         break;
+    }
     case BrowseAction::TargetFolder: {
         // By its item ID list, so that a folder without a path can be the target too.
         const FunctionShell::ItemIDList chosen(folderDialog_->FolderPIDL());
         linkFile_->LinkTo(chosen.Get());
-        txtText(row.resultField).Text(linkFile_->LinkToName());
+        WriteField(row.resultField, linkFile_->LinkToName());
         break;
     }
     case BrowseAction::FolderName:
-        txtText(row.resultField).Text(folderDialog_->FolderName());
+        WriteField(row.resultField, folderDialog_->FolderName());
         break;
     case BrowseAction::FolderPath:
-        txtText(row.resultField).Text(folderDialog_->FolderPath());
+        WriteField(row.resultField, folderDialog_->FolderPath());
         break;
     }
     return true;

@@ -70,6 +70,8 @@ private:
     void Form_Load() override;
     void Form_Unload() override;
 
+    // Writes a field's text and synchronises, also when the text is unchanged.
+    void WriteField(std::int16_t index, std::wstring_view text);
     void WriteBack(std::int16_t index);
     void ShowFields();
     void ShowIcon();

@@ -1,6 +1,7 @@
 #include "launcher/Form1.h"
 
 #include "editor/frmMain.h"
+#include "base/FullPathName.h"
 #include "launcher/ExplorerLaunch.h"
 #include "resources/resource.h"
 #include "toolkit/Units.h"
@@ -41,10 +42,14 @@ bool Launch(std::wstring_view Arguments) {
     const std::wstring path = PathFromArguments(Arguments);
     if (path.empty())
         return false;
-    std::wstring target = TargetFromEditor(path);
+    // A relative path is taken from the current directory now, in the arguments too.
+    const std::wstring fullPath = FullPath::FullPathName(path);
+    const std::wstring arguments =
+        std::wstring(Arguments).replace(Arguments.front() == L'"' ? 1 : 0, path.size(), fullPath);
+    std::wstring target = TargetFromEditor(fullPath);
     // Not a shortcut: the folder of the arguments themselves, quotes and all.
     if (target.empty())
-        target = Arguments;
+        target = arguments;
     return StartExplorer(FolderFromTarget(target));
 }
 

@@ -77,11 +77,6 @@ protected:
     DialogIcon dialog_;
 };
 
-bool RunningUnderWine() {
-    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    return ntdll && GetProcAddress(ntdll, "wine_get_version");
-}
-
 } // namespace
 
 TEST_F(DialogIconSeam, FreshPickerOpensOnShell32IconZeroAndReturnsTheChoice) {
@@ -170,7 +165,7 @@ TEST_F(DialogIconSeam, JapaneseNameTravelsInCodePage932) {
 }
 
 TEST(DialogIconReal, WineStubIsNotTakenForOk) {
-    if (!RunningUnderWine())
+    if (!TestSupport::RunningUnderWine())
         GTEST_SKIP() << "Windows shows the real picker, which this test cannot finish";
     // Wine 8's PickIconDlg shows nothing and answers -1 at once.
     DialogIcon dialog;

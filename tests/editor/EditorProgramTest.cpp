@@ -23,7 +23,12 @@ BOOL CALLBACK CollectFields(HWND window, LPARAM parameter) {
     return TRUE;
 }
 
-TEST(EditorProgram, OpensTheQuotedShortcutAndEndsWhenItsWindowCloses) {
+// The shortcut by its full name in quotes, or by a name relative to the program's
+// current directory: the window shows the full name either way.
+class EditorProgram : public testing::TestWithParam<bool> {};
+
+TEST_P(EditorProgram, OpensTheShortcutAndEndsWhenItsWindowCloses) {
+    const bool relative = GetParam();
     TestSupport::TempDirectory folder;
     const std::wstring target = TestSupport::WriteFile(folder / L"Report.txt", "report");
     const std::wstring link = folder / L"My Report.lnk";
@@ -32,12 +37,14 @@ TEST(EditorProgram, OpensTheQuotedShortcutAndEndsWhenItsWindowCloses) {
     ASSERT_TRUE(TestSupport::WriteShortcut(link, fields));
 
     const std::wstring program = TestSupport::ProgramPath();
-    std::wstring commandLine = L"\"" + program + L"\" \"" + link + L"\"";
+    std::wstring commandLine =
+        L"\"" + program + L"\" " + (relative ? L"My Report.lnk" : L"\"" + link + L"\"");
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
     ASSERT_TRUE(CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                               nullptr, nullptr, &startup, &started));
+                               nullptr, relative ? folder.Path().c_str() : nullptr, &startup,
+                               &started));
     CloseHandle(started.hThread);
 
     // Shown once the shortcut is loaded.
@@ -62,5 +69,7 @@ TEST(EditorProgram, OpensTheQuotedShortcutAndEndsWhenItsWindowCloses) {
     EXPECT_TRUE(ended);
     EXPECT_EQ(exitCode, 0u);
 }
+
+INSTANTIATE_TEST_SUITE_P(QuotedOrRelative, EditorProgram, testing::Bool());
 
 } // namespace

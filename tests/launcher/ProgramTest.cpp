@@ -82,6 +82,9 @@ TEST_F(LauncherProgram, ShortcutToAFileOpensTheFolderThatHoldsTheFile) {
     const std::wstring link = DocumentShortcut(L"Data", L"Report.txt", L"Links\\Report.lnk");
     ExpectExplorerStarted(RunProgram(Quoted(link)),
                           L"EXPLORER.EXE /n,/e," + (temp / L"Data") + L"\\");
+    // A relative name is found from the program's current directory.
+    ExpectExplorerStarted(RunProgram(L"Report.lnk", temp / L"Links"),
+                          L"EXPLORER.EXE /n,/e," + (temp / L"Data") + L"\\");
 }
 
 TEST_F(LauncherProgram, LoadsNeitherTheCommonControlsNorTheCommonDialogs) {
@@ -142,6 +145,10 @@ TEST_F(LauncherProgram, PathThatIsNoShortcutOpensItsOwnFolder) {
     ExpectExplorerStarted(RunProgram(notes), L"EXPLORER.EXE /n,/e," + data + L"\\");
     // Quoted, the fallback keeps the opening quote of the arguments as received.
     ExpectExplorerStarted(RunProgram(Quoted(notes)), L"EXPLORER.EXE /n,/e,\"" + data + L"\\");
+    // Relative, it is the file of that name in the current directory.
+    ExpectExplorerStarted(RunProgram(L"notes.txt", data), L"EXPLORER.EXE /n,/e," + data + L"\\");
+    ExpectExplorerStarted(RunProgram(Quoted(L"notes.txt"), data),
+                          L"EXPLORER.EXE /n,/e,\"" + data + L"\\");
 }
 
 TEST_F(LauncherProgram, EmptyCommandLineOrALoneQuoteStartsNothing) {

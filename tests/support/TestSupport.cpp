@@ -67,6 +67,11 @@ bool AnsiCodePageIs932() {
     return GetACP() == 932;
 }
 
+bool RunningUnderWine() {
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
 std::wstring WriteFile(const std::wstring& path, std::string_view bytes) {
     std::ofstream out(std::filesystem::path(path), std::ios::binary);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

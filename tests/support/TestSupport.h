@@ -32,6 +32,9 @@ private:
 
 bool AnsiCodePageIs932();
 
+// Wine's ntdll exports its version; Windows' does not.
+bool RunningUnderWine();
+
 // Writes a file with the given bytes; returns its path.
 std::wstring WriteFile(const std::wstring& path, std::string_view bytes);
 

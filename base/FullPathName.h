@@ -1,0 +1,47 @@
+// File names made absolute where they enter the programs. The file dialogs move the
+// process's current directory, so a relative name kept as it came would later name a
+// file in whatever folder a dialog visited last.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace FullPath {
+
+inline bool IsSeparator(wchar_t Character) {
+    return Character == L'\\' || Character == L'/';
+}
+
+// "C:\..." and "\\server\..." (with "\\?\..." and "\\.\...") need no current directory.
+inline bool IsFullyQualified(std::wstring_view Name) {
+    if (Name.size() >= 2 && IsSeparator(Name[0]) && IsSeparator(Name[1]))
+        return true;
+    return Name.size() >= 3 && Name[1] == L':' && IsSeparator(Name[2]) &&
+           ((Name[0] >= L'A' && Name[0] <= L'Z') || (Name[0] >= L'a' && Name[0] <= L'z'));
+}
+
+// A relative name ("Report.lnk", "..\Links\Report.lnk", "\Links\Report.lnk",
+// "C:Report.lnk") resolved as the system resolves it now. A fully qualified name is
+// kept to the character, and so is one the system cannot resolve.
+inline std::wstring FullPathName(std::wstring_view Name) {
+    const std::wstring name(Name);
+    if (name.empty() || IsFullyQualified(name))
+        return name;
+    DWORD capacity = GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
+    while (capacity != 0) {
+        std::wstring full(capacity, L'\0');
+        const DWORD length = GetFullPathNameW(name.c_str(), capacity, full.data(), nullptr);
+        if (length < capacity) {
+            if (length == 0)
+                break;
+            full.resize(length);
+            return full;
+        }
+        capacity = length; // the current directory changed in between
+    }
+    return name;
+}
+
+} // namespace FullPath
