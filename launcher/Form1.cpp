@@ -1,10 +1,12 @@
 #include "launcher/Form1.h"
 
-#include "editor/frmMain.h"
 #include "base/FullPathName.h"
+#include "editor/frmMain.h"
 #include "launcher/ExplorerLaunch.h"
 #include "resources/resource.h"
 #include "toolkit/Units.h"
+
+#include <vector>
 
 namespace Launcher {
 
@@ -23,18 +25,47 @@ private:
     Toolkit::Form& form_;
 };
 
+// The target the editor reports for the path; empty when the path did not load.
+std::wstring TargetThrough(frmMain& editor, const std::wstring& path) {
+    try {
+        // A path that does not load would leave the previous shortcut on show.
+        editor.txtText(0).Text(L"");
+        editor.txtText(0).Text(path);
+        editor.Show();
+        return editor.txtText(1).Text();
+    } catch (...) {
+        return {}; // no target: the launcher opens the folder of the path itself
+    }
+}
+
+// Each path of a multiple selection through the same editor window, in order; then
+// each distinct folder once, after asking when there are many.
+bool LaunchEach(const std::vector<std::wstring>& paths) {
+    std::vector<std::wstring> folders;
+    {
+        const auto editor = frmMain::Create();
+        const UnloadOnExit unload(*editor);
+        for (const std::wstring& path : paths) {
+            const std::wstring fullPath = FullPath::FullPathName(path);
+            const std::wstring target = TargetThrough(*editor, fullPath);
+            folders.push_back(FolderFromTarget(target.empty() ? fullPath : target));
+        }
+    }
+    folders = DistinctFolders(folders);
+    if (folders.size() > FoldersOpenedWithoutAsking && !MayOpenFolders(folders.size()))
+        return false;
+    bool started = false;
+    for (const std::wstring& folder : folders)
+        started = StartExplorer(folder) || started;
+    return started;
+}
+
 } // namespace
 
 std::wstring TargetFromEditor(const std::wstring& Path) {
     const auto editor = frmMain::Create();
     const UnloadOnExit unload(*editor);
-    try {
-        editor->txtText(0).Text(Path);
-        editor->Show();
-        return editor->txtText(1).Text();
-    } catch (...) {
-        return {}; // no target: the launcher opens the folder of the path itself
-    }
+    return TargetThrough(*editor, Path);
 }
 
 bool Launch(std::wstring_view Arguments) {
@@ -42,6 +73,12 @@ bool Launch(std::wstring_view Arguments) {
     const std::wstring path = PathFromArguments(Arguments);
     if (path.empty())
         return false;
+    // Send To hands a multiple selection over as several paths, each quoted where it
+    // needs to be; a text that names an existing item stays one path, blanks and all.
+    if (!NamesExistingItem(path)) {
+        if (const std::vector<std::wstring> paths = SplitArguments(Arguments); paths.size() > 1)
+            return LaunchEach(paths);
+    }
     // A relative path is taken from the current directory now, in the arguments too.
     const std::wstring fullPath = FullPath::FullPathName(path);
     const std::wstring arguments =

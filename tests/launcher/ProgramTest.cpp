@@ -151,6 +151,18 @@ TEST_F(LauncherProgram, PathThatIsNoShortcutOpensItsOwnFolder) {
                           L"EXPLORER.EXE /n,/e,\"" + data + L"\\");
 }
 
+TEST_F(LauncherProgram, AMultipleSelectionOpensEachDistinctFolderOnce) {
+    const std::wstring a = DocumentShortcut(L"Data", L"Report.txt", L"a.lnk");
+    const std::wstring b = Shortcut(L"b b.lnk", temp / L"Data\\Report.txt");
+    Folder(L"Other");
+    const std::wstring notes = TestSupport::WriteFile(temp / L"Other\\notes.txt", "notes");
+    const ProgramRun run = RunProgram(Quoted(a) + L" " + Quoted(b) + L" " + Quoted(notes));
+    ASSERT_TRUE(run.ranToEnd);
+    ASSERT_EQ(run.started.size(), 2u);
+    EXPECT_EQ(run.started[0].commandLine, L"EXPLORER.EXE /n,/e," + (temp / L"Data") + L"\\");
+    EXPECT_EQ(run.started[1].commandLine, L"EXPLORER.EXE /n,/e," + (temp / L"Other") + L"\\");
+}
+
 TEST_F(LauncherProgram, EmptyCommandLineOrALoneQuoteStartsNothing) {
     ExpectNothingStarted(RunProgram(L""));
     ExpectNothingStarted(RunProgram(L"\""));

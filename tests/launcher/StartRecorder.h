@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace TestSupport {
 
@@ -15,6 +16,7 @@ struct StartRecord {
     int calls = 0;
     std::wstring application;
     std::wstring commandLine;
+    std::vector<std::wstring> commandLines; // of every call, in order
     DWORD startupFlags = 0;
     WORD showWindow = 0;
     BOOL inheritHandles = TRUE;
@@ -33,6 +35,7 @@ inline BOOL WINAPI RecordStart(LPCWSTR application, LPWSTR commandLine, LPSECURI
     ++record.calls;
     record.application = application ? application : L"";
     record.commandLine = commandLine ? commandLine : L"";
+    record.commandLines.push_back(record.commandLine);
     record.startupFlags = startup->dwFlags;
     record.showWindow = startup->wShowWindow;
     record.inheritHandles = inheritHandles;
