@@ -204,10 +204,13 @@ void frmMain::CreateControls() {
         fields_[field] = &text;
 
         for (int button = BrowseAfterField[field]; button < BrowseAfterField[field + 1]; ++button) {
+            // A drop target without handlers, which refuses: a drag over a browse button
+            // must not reach the window's own target behind it.
             CommandButton& browse = Add<CommandButton>({.Index = static_cast<std::int16_t>(button),
                                                         .Bounds = Browse[button].bounds,
                                                         .ToolTipText = Browse[button].toolTip,
-                                                        .Graphical = true});
+                                                        .Graphical = true,
+                                                        .OLEDropTarget = true});
             browse_[button] = &browse;
         }
     }

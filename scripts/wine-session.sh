@@ -91,6 +91,10 @@ wine_session_start() {
     setsid wineserver -p </dev/null >/dev/null 2>&1 3>&- 4>&- 5>&- || true
     setsid "$WINE" "$build/tests/tarnwick_keeper.exe" </dev/null >/dev/null 2>&1 3>&- 4>&- 5>&- &
     WINE_SESSION_KEEPER=$!
+    # Wine's background processes (services, devices, the desktop) start with the first
+    # program of a session and keep its descriptors: a program run here, detached,
+    # starts them before any test's output pipe could be inherited.
+    "$WINE" cmd.exe /c exit </dev/null >/dev/null 2>&1 3>&- 4>&- 5>&- || true
     sleep 1
 }
 

@@ -75,6 +75,11 @@ void Control::PrepareInput() {
     }
 }
 
+void Control::RaiseGotFocus() {
+    parent_.MarkDefaultButton(*this);
+    Raise(GotFocus);
+}
+
 void Control::Raise(const IndexHandler& handler) {
     if (!handler)
         return;
@@ -222,7 +227,7 @@ void TextBox::OnNotify(WORD code) {
         Raise(Change);
         return;
     case EN_SETFOCUS:
-        Raise(GotFocus);
+        RaiseGotFocus();
         return;
     default:
         return;
@@ -258,7 +263,7 @@ void CommandButton::OnNotify(WORD code) {
         Raise(Click);
         return;
     case BN_SETFOCUS:
-        Raise(GotFocus);
+        RaiseGotFocus();
         return;
     default:
         return;

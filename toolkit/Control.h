@@ -34,7 +34,7 @@ enum class DragState : std::int16_t { Enter = 0, Leave = 1, Over = 2 };
 // One OLE drag notification as a form or control hands it to its handler.
 struct DragEventArgs {
     IDataObject* Data = nullptr;    // valid for the call only; nullptr is possible on leave
-    DWORD Effect = DROPEFFECT_NONE; // in: what the source allows; out: the answer
+    DWORD Effect = DROPEFFECT_NONE; // the answer: none unless a drag-over handler sets one
     std::int16_t Button = 0;        // 1 left, 2 right, 4 middle
     std::int16_t Shift = 0;         // 1 Shift, 2 Ctrl, 4 Alt
     int X = 0;                      // twips, in the receiver's client area
@@ -95,6 +95,8 @@ protected:
     void CreateControlWindow(const wchar_t* className, DWORD style, DWORD extendedStyle,
                              std::wstring_view text);
     void Raise(const IndexHandler& handler);
+    // The focus arrived: the form moves the default button's border, then GotFocus.
+    void RaiseGotFocus();
     // The control's font was set or changed.
     virtual void FontApplied() {}
 

@@ -100,9 +100,10 @@ private:
         lastPoint_ = point;
         DragEventArgs args;
         args.Data = data;
-        // A drop answers what the drag-over last answered, not the effects the source
-        // allows: a source told "move" may delete what it dragged.
-        args.Effect = drop ? lastAnswer_ : *effect;
+        // A drop answers what the drag-over last answered, and a drag-over refuses
+        // unless its handler answers: never the effects the source allows, since a
+        // source told "move" may delete what it dragged.
+        args.Effect = drop ? lastAnswer_ : DROPEFFECT_NONE;
         args.Button = static_cast<std::int16_t>(((keys & MK_LBUTTON) ? 1 : 0) |
                                                 ((keys & MK_RBUTTON) ? 2 : 0) |
                                                 ((keys & MK_MBUTTON) ? 4 : 0));

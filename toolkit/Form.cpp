@@ -291,6 +291,19 @@ CommandButton* Form::ButtonWith(bool defaultButton) const {
     return nullptr;
 }
 
+void Form::MarkDefaultButton(const Control& focused) {
+    const auto* focusedButton = dynamic_cast<const CommandButton*>(&focused);
+    for (const auto& control : controls_) {
+        const auto* button = dynamic_cast<const CommandButton*>(control.get());
+        if (button == nullptr || button->Handle() == nullptr)
+            continue;
+        const bool marked = focusedButton != nullptr ? button == focusedButton : button->Default();
+        const LONG_PTR type = marked ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+        if ((GetWindowLongPtrW(button->Handle(), GWL_STYLE) & BS_TYPEMASK) != type)
+            SendMessageW(button->Handle(), BM_SETSTYLE, static_cast<WPARAM>(type), TRUE);
+    }
+}
+
 void Form::FocusFirstControl() {
     for (const auto& control : controls_) {
         if (control->Handle() != nullptr && TakesFocus(control->Handle())) {
@@ -407,7 +420,15 @@ bool PreTranslateFormMessage(MSG& message) {
     const HWND root = GetAncestor(message.hwnd, GA_ROOT);
     if (FormOfWindow(root) == nullptr)
         return false;
-    return IsDialogMessageW(root, &message) != FALSE;
+    if (!IsDialogMessageW(root, &message))
+        return false;
+    // The dialog manager moves the default button's border by rules of its own (Wine's
+    // takes it off every button when Tab moves on to a field); the form's rule has the
+    // last word. The message may have unloaded the form: it is looked up again.
+    if (Form* const form = FormOfWindow(root))
+        if (const Control* const focused = form->ControlOf(GetFocus()))
+            form->MarkDefaultButton(*focused);
+    return true;
 }
 
 void DoEvents() {

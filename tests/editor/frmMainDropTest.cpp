@@ -105,8 +105,13 @@ TEST_F(EditorDrops, EveryTargetAnswersByTheRuleOfTheCurrentField) {
         }
     }
     EXPECT_EQ(GetFocus(), focus);
+    // The browse buttons refuse every drop, even a folder the field beside them takes.
+    form->txtText_GotFocus(frmMain::FieldDirectory);
     for (int button = 0; button < frmMain::BrowseButtonCount; ++button)
-        EXPECT_EQ(form->cmdBrowse(button).DropTargetObject(), nullptr);
+        for (const bool drop : {false, true})
+            EXPECT_EQ(Drag(form->cmdBrowse(button).DropTargetObject(), shell[1].get(), drop),
+                      DWORD{DROPEFFECT_NONE});
+    EXPECT_EQ(form->txtText(frmMain::FieldDirectory).Text(), L"");
 }
 
 TEST_F(EditorDrops, DropsFillTheFieldOfTheirRule) {

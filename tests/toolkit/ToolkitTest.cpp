@@ -300,6 +300,34 @@ TEST(Toolkit, EnterClicksTheEnabledDefaultButtonAndEscapeTheCancelButton) {
     form->Unload();
 }
 
+// The default button's border marks what Enter clicks: it follows the focus onto a
+// button and back to the default button when the focus goes on to a field.
+TEST(Toolkit, TheDefaultButtonsBorderFollowsTheFocusByTab) {
+    auto form = SampleForm::Create();
+    form->Show();
+    const auto bordered = [&form] {
+        std::wstring marks;
+        for (int index = 0; index < 2; ++index)
+            marks += (GetWindowLongPtrW(form->button(index).Handle(), GWL_STYLE) & BS_TYPEMASK) ==
+                             BS_DEFPUSHBUTTON
+                         ? L'1'
+                         : L'0';
+        return marks;
+    };
+    form->text(0).SetFocus();
+    // Tab goes on through the locked field, both buttons and round to the first field.
+    for (const auto& [focus, marks] : {std::pair{form->text(1).Handle(), L"10"},
+                                       {form->button(0).Handle(), L"10"},
+                                       {form->button(1).Handle(), L"01"},
+                                       {form->text(0).Handle(), L"10"}}) {
+        MSG tab = KeyMessage(GetFocus(), VK_TAB);
+        EXPECT_TRUE(Toolkit::PreTranslateFormMessage(tab));
+        EXPECT_EQ(GetFocus(), focus);
+        EXPECT_EQ(bordered(), marks);
+    }
+    form->Unload();
+}
+
 TEST(Toolkit, UnloadInsideAClickOfItsOwnButtonIsSafe) {
     auto form = SampleForm::Create();
     form->Show();
@@ -478,6 +506,11 @@ TEST(Toolkit, DropTargetHandsEnterOverLeaveAndDropToTheControl) {
                                                        L"drag 0 0", L"drop 0"}));
 
     // The form has a drop target but no handler: it refuses.
+    effect = DROPEFFECT_LINK;
+    EXPECT_EQ(form->DropTargetObject()->DragEnter(&data, MK_LBUTTON, point, &effect), S_OK);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+    // A handler that leaves the effect alone refuses too.
+    form->OLEDragOver = [](std::int16_t, DragEventArgs&) {};
     effect = DROPEFFECT_LINK;
     EXPECT_EQ(form->DropTargetObject()->DragEnter(&data, MK_LBUTTON, point, &effect), S_OK);
     EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
