@@ -2,12 +2,14 @@
 // (optionally in double quotes) in the editor window and ends when the window goes.
 #include "base/CommandLine.h"
 #include "base/FullPathName.h"
+#include "base/LibraryFunction.h"
 #include "editor/frmMain.h"
 
 #include <windows.h>
 #include <ole2.h>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    SearchLibrariesInTheSystemFolderOnly();
     // OLE, not only COM: the window is a drop target.
     if (FAILED(OleInitialize(nullptr)))
         return 1;

@@ -1,4 +1,5 @@
 // The program: one path on the command line, the folder of its target in Explorer.
+#include "base/LibraryFunction.h"
 #include "launcher/ExplorerLaunch.h"
 #include "launcher/Form1.h"
 
@@ -6,6 +7,7 @@
 #include <ole2.h>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    SearchLibrariesInTheSystemFolderOnly();
     if (FAILED(OleInitialize(nullptr)))
         return 1;
     try {

@@ -72,9 +72,9 @@ std::wstring ProgramPath() {
 }
 
 ProgramRun RunProgram(const std::wstring& arguments, const std::wstring& currentDirectory,
-                      unsigned long timeLimitMilliseconds) {
+                      unsigned long timeLimitMilliseconds, const std::wstring& programPath) {
     ProgramRun run;
-    const std::wstring program = ProgramPath();
+    const std::wstring program = programPath.empty() ? ProgramPath() : programPath;
     std::wstring commandLine = L"\"" + program + L"\"";
     if (!arguments.empty())
         commandLine += L" " + arguments;

@@ -25,8 +25,9 @@ std::wstring ProgramPath();
 
 // Starts "<program>" followed by a blank and the arguments (no blank when they are
 // empty), in the given current directory (the test's own when empty), and waits for
-// it to end, at most the time limit.
+// it to end, at most the time limit. The program is the built one unless named.
 ProgramRun RunProgram(const std::wstring& arguments, const std::wstring& currentDirectory = L"",
-                      unsigned long timeLimitMilliseconds = 60000);
+                      unsigned long timeLimitMilliseconds = 60000,
+                      const std::wstring& programPath = L"");
 
 } // namespace TestSupport

@@ -9,6 +9,7 @@
 #include <shobjidl.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <cwctype>
 #include <string>
 
@@ -182,6 +183,32 @@ TEST_F(LauncherProgram, ExplorerBesideTheShortcutIsNeverStarted) {
     ASSERT_TRUE(CopyFileW(self, (temp / L"EXPLORER.EXE").c_str(), FALSE));
     ExpectExplorerStarted(RunProgram(Quoted(link), temp.Path().wstring()),
                           L"EXPLORER.EXE /n,/e," + (temp / L"Data") + L"\\");
+}
+
+// A library planted beside the program under the name of one the process loads after
+// its start (the theme library, which the window system loads). Wine is told to
+// prefer a library found on the search path over its own, for this program only.
+TEST_F(LauncherProgram, ALibraryPlantedBesideTheProgramIsNotLoaded) {
+    const std::wstring link = DocumentShortcut(L"Data", L"Report.txt", L"Report.lnk");
+    const std::wstring app = Folder(L"App");
+    const std::wstring program = app + L"\\tarnwick-planted.exe";
+    ASSERT_TRUE(CopyFileW(TestSupport::ProgramPath().c_str(), program.c_str(), FALSE));
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const std::wstring planted = std::wstring(self, std::wcsrchr(self, L'\\') + 1) + L"planted.dll";
+    ASSERT_TRUE(CopyFileW(planted.c_str(), (app + L"\\uxtheme.dll").c_str(), FALSE));
+    constexpr wchar_t Overrides[] = L"Software\\Wine\\AppDefaults\\tarnwick-planted.exe";
+    constexpr wchar_t NativeFirst[] = L"native,builtin";
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER,
+                              (std::wstring(Overrides) + L"\\DllOverrides").c_str(), L"uxtheme",
+                              REG_SZ, NativeFirst, sizeof NativeFirst),
+              ERROR_SUCCESS);
+    const ProgramRun run = RunProgram(Quoted(link), app, 60000, program);
+    RegDeleteTreeW(HKEY_CURRENT_USER, Overrides);
+
+    ExpectExplorerStarted(run, L"EXPLORER.EXE /n,/e," + (temp / L"Data") + L"\\");
+    // The planted library leaves this mark when it is loaded.
+    EXPECT_EQ(GetFileAttributesW((app + L"\\uxtheme.dll.loaded").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(LauncherProgram, FolderNameOutsideTheAnsiCodePageArrivesIntact) {
