@@ -3,6 +3,7 @@
 // times (milliseconds) go to the file named by TARNWICK_BENCH_PHASES, one line:
 // start-to-main, main-to-Form_Load, editor load, shortcut load and synchronisation,
 // show, unload, Explorer start, Form_Load-return-to-end.
+#include "base/LibraryFunction.h"
 #include "editor/frmMain.h"
 #include "launcher/ExplorerLaunch.h"
 #include "resources/resource.h"
@@ -72,6 +73,7 @@ private:
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     marks.push_back(ProcessStartMilliseconds());
     Mark();
+    SearchLibrariesInTheSystemFolderOnly();
     if (FAILED(OleInitialize(nullptr)))
         return 1;
     {
