@@ -1,7 +1,7 @@
-# Sourced by scripts/test, scripts/run and scripts/screenshot: a private X display and
-# Wine prefix for one build tree of one architecture. Every background process is
-# detached from the caller's descriptors, so that CTest (or a pipe reading our output)
-# never waits for them.
+# Sourced by scripts/test, run, screenshot, bench and package-check: a private X
+# display and Wine prefix for one build tree of one architecture. Every background
+# process is detached from the caller's descriptors, so that CTest (or a pipe reading
+# our output) never waits for them.
 #
 # Debian's wrappers (wine, wineboot, winepath) always pick the 32-bit loader when it
 # is installed, even where the host cannot run it; so the loader is called directly,
@@ -98,11 +98,21 @@ wine_session_start() {
     sleep 1
 }
 
+# Safe under "set -e": a process that has ended already does not stop the rest.
 wine_session_stop() {
-    [ -n "${WINE_SESSION_KEEPER:-}" ] && kill "$WINE_SESSION_KEEPER" 2>/dev/null
+    [ -n "${WINE_SESSION_KEEPER:-}" ] && kill "$WINE_SESSION_KEEPER" 2>/dev/null || true
     wineserver -k 2>/dev/null || true
-    [ -n "${WINE_SESSION_XVFB:-}" ] && kill "$WINE_SESSION_XVFB" 2>/dev/null
+    [ -n "${WINE_SESSION_XVFB:-}" ] && kill "$WINE_SESSION_XVFB" 2>/dev/null || true
     WINE_SESSION_KEEPER=
     WINE_SESSION_XVFB=
     return 0
+}
+
+# wine_session_started LOG: the command line of every process started in a Wine run
+# with WINEDEBUG=trace+process (its standard error in LOG), one a line, with the
+# trace's escapes undone.
+wine_session_started() {
+    grep -a 'trace:process:CreateProcessInternalW app' "$1" |
+        sed -n 's/.* cmdline L"\(.*\)"$/\1/p' |
+        perl -CS -pe 's/\\(\\|"|n|r|t|[0-9a-fA-F]{4})/length($1) == 4 ? chr(hex($1)) : $1 eq "n" ? "\n" : $1 eq "r" ? "\r" : $1 eq "t" ? "\t" : $1/ge'
 }

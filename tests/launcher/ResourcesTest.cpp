@@ -1,10 +1,12 @@
 // The resources linked into this test exe are the program's own.
 #include "resources/resource.h"
+#include "tarnwick_version.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <cwchar>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -73,7 +75,8 @@ std::wstring VersionText(const std::vector<BYTE>& block, const std::wstring& nam
     return static_cast<const wchar_t*>(value);
 }
 
-TEST(ProgramResources, VersionInformationIsJapaneseVersionOneHundred) {
+// The version is the project's; the text shows major.minor with two digits of minor.
+TEST(ProgramResources, VersionInformationIsJapaneseWithTheProjectsVersion) {
     wchar_t module[MAX_PATH] = {};
     ASSERT_TRUE(GetModuleFileNameW(nullptr, module, MAX_PATH));
     DWORD ignored = 0;
@@ -85,8 +88,8 @@ TEST(ProgramResources, VersionInformationIsJapaneseVersionOneHundred) {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
+    EXPECT_EQ(fixed->dwFileVersionMS, DWORD{TARNWICK_VERSION_MAJOR} << 16 | TARNWICK_VERSION_MINOR);
+    EXPECT_EQ(fixed->dwFileVersionLS, DWORD{TARNWICK_VERSION_PATCH} << 16 | TARNWICK_VERSION_TWEAK);
 
     WORD* translation = nullptr;
     ASSERT_TRUE(VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation",
@@ -97,7 +100,11 @@ TEST(ProgramResources, VersionInformationIsJapaneseVersionOneHundred) {
 
     EXPECT_EQ(VersionText(block, L"ProductName"), L"Tarnwick");
     EXPECT_EQ(VersionText(block, L"InternalName"), L"trwk");
-    EXPECT_EQ(VersionText(block, L"FileVersion"), L"1.00");
+    wchar_t text[16] = {};
+    std::swprintf(text, std::size(text), L"%d.%02d", TARNWICK_VERSION_MAJOR,
+                  TARNWICK_VERSION_MINOR);
+    EXPECT_EQ(VersionText(block, L"FileVersion"), text);
+    EXPECT_EQ(VersionText(block, L"ProductVersion"), text);
 }
 
 TEST(ProgramResources, ManifestAsksForCommonControls6SystemDpiAndInvoker) {
