@@ -55,7 +55,7 @@ void Control::CreateControlWindow(const wchar_t* className, DWORD style, DWORD e
     if (window_ == nullptr)
         return;
     ApplyFont();
-    if (parent_.inputPrepared_)
+    if (parent_.prepared_.input)
         PrepareInput();
 }
 

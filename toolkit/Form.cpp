@@ -75,7 +75,8 @@ Form::EventScope::EventScope(Form& form) : form_(form), keepAlive_(form.weak_fro
 Form::EventScope::~EventScope() {
     if (--form_.dispatchDepth_ == 0) {
         form_.unloaded_.clear();
-        form_.reloadBlocked_ = false;
+        if (form_.life_ == Life::UnloadedInEvent)
+            form_.life_ = Life::Unloaded;
     }
 }
 
@@ -85,26 +86,25 @@ Form::Form(std::wstring caption, Twips clientSize, FontSpec font, bool OLEDropTa
 
 Form::~Form() {
     // A derived form runs its own Form_Unload; here only the window and controls go.
-    if (loaded_)
+    if (IsLoaded())
         --loadedForms;
-    loaded_ = false;
+    life_ = Life::Unloaded;
     ReleaseWindow();
     unloaded_.clear();
 }
 
 void Form::Load() {
-    if (loaded_ || loading_ || unloading_ || reloadBlocked_)
+    if (life_ != Life::Unloaded)
         return;
-    loading_ = true;
+    life_ = Life::Loading;
     try {
         LoadWindowAndControls();
     } catch (...) {
         ReleaseWindow();
-        loading_ = false;
+        life_ = Life::Unloaded;
         throw;
     }
-    loading_ = false;
-    loaded_ = true;
+    life_ = Life::Loaded;
     ++loadedForms;
     try {
         Form_Load();
@@ -128,15 +128,15 @@ void Form::LoadWindowAndControls() {
     // their values, so the form's logic runs all the same.
     if (window_ != nullptr) {
         // Tooltips and drop targets wait for the window's first messages.
-        postedMessageWaiting_ = PostMessageW(window_, PostedWorkMessage, 0, 0) != FALSE;
+        prepared_.postedMessageWaiting = PostMessageW(window_, PostedWorkMessage, 0, 0) != FALSE;
     }
     CreateControls();
 }
 
 void Form::PrepareInput() {
-    if (inputPrepared_ || window_ == nullptr)
+    if (prepared_.input || window_ == nullptr)
         return;
-    inputPrepared_ = true;
+    prepared_.input = true;
     PrepareCommonControls();
     toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
@@ -159,9 +159,9 @@ void Form::PrepareInput() {
 }
 
 void Form::ApplyIcons() {
-    if (iconsApplied_ || window_ == nullptr || iconResource_ == 0)
+    if (prepared_.icons || window_ == nullptr || iconResource_ == 0)
         return;
-    iconsApplied_ = true;
+    prepared_.icons = true;
     const auto icon = [this](int size) {
         return reinterpret_cast<LPARAM>(LoadImageW(GetModuleHandleW(nullptr),
                                                    MAKEINTRESOURCEW(iconResource_), IMAGE_ICON,
@@ -177,17 +177,17 @@ void Form::Post(std::function<void()> action) {
         return;
     }
     posted_.push_back(std::move(action));
-    if (!postedMessageWaiting_)
-        postedMessageWaiting_ = PostMessageW(window_, PostedWorkMessage, 0, 0) != FALSE;
+    if (!prepared_.postedMessageWaiting)
+        prepared_.postedMessageWaiting = PostMessageW(window_, PostedWorkMessage, 0, 0) != FALSE;
 }
 
 void Form::RunPosted() {
-    postedMessageWaiting_ = false;
+    prepared_.postedMessageWaiting = false;
     PrepareInput();
     auto actions = std::move(posted_);
     posted_.clear();
     for (const auto& action : actions) {
-        if (!loaded_ || unloading_)
+        if (life_ != Life::Loaded)
             return; // an action unloaded the form: the rest belonged to that window
         action();
     }
@@ -214,23 +214,21 @@ void Form::Show() {
 }
 
 void Form::Unload() {
-    if (!loaded_ || unloading_)
+    if (life_ != Life::Loaded)
         return;
     // Inside an event the controls outlive the unload until the event returns, and
     // the form does not load again before then: a handler that goes on after its
     // window unloaded must not bring the window back.
     EventScope scope(*this);
-    reloadBlocked_ = true;
-    unloading_ = true;
+    life_ = Life::Unloading;
     try {
         Form_Unload();
     } catch (...) {
         // The unload goes on: the window must not outlive a failing handler.
     }
-    loaded_ = false;
     --loadedForms;
+    life_ = Life::UnloadedInEvent; // until the scope above, at least, returns
     ReleaseWindow();
-    unloading_ = false;
 }
 
 void Form::ReleaseWindow() {
@@ -243,9 +241,7 @@ void Form::ReleaseWindow() {
     window_ = nullptr;
     toolTip_ = nullptr;
     lastFocus_ = nullptr;
-    iconsApplied_ = false;
-    inputPrepared_ = false;
-    postedMessageWaiting_ = false;
+    prepared_ = {};
     posted_.clear();
     if (dispatchDepth_ > 0)
         std::move(controls_.begin(), controls_.end(), std::back_inserter(unloaded_));
@@ -382,7 +378,7 @@ LRESULT Form::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_DESTROY:
         // Destroyed from outside (not by Unload): the form unloads with it.
-        if (loaded_ && !unloading_) {
+        if (life_ == Life::Loaded) {
             window_ = nullptr;
             Unload();
         }

@@ -33,7 +33,7 @@ public:
 
     // The form's window while it is loaded, nullptr otherwise; never loads it.
     HWND WindowHandle() const override { return window_; }
-    bool IsLoaded() const { return loaded_; }
+    bool IsLoaded() const { return life_ == Life::Loaded || life_ == Life::Unloading; }
 
     // A Load that throws leaves the form unloaded (Form_Unload runs when Form_Load
     // threw) and passes the exception on. An event that unloads the form keeps it
@@ -122,13 +122,18 @@ private:
     HWND toolTip_ = nullptr; // owned by the window: it goes with it
     HWND lastFocus_ = nullptr;
     int iconResource_ = 0;
-    bool loaded_ = false;
-    bool loading_ = false;
-    bool unloading_ = false;
-    bool reloadBlocked_ = false;
-    bool iconsApplied_ = false;
-    bool inputPrepared_ = false;
-    bool postedMessageWaiting_ = false;
+    // Unloaded -> Loading -> Loaded -> Unloading -> Unloaded. An unload inside one of
+    // the form's own events ends in UnloadedInEvent instead, which lasts until that
+    // event returns: the form does not load again meanwhile.
+    enum class Life { Unloaded, Loading, Loaded, Unloading, UnloadedInEvent };
+    Life life_ = Life::Unloaded;
+    // What the current window has been given so far; a new window starts without.
+    struct WindowPrepared {
+        bool icons = false;
+        bool input = false;                // tooltips and drop targets
+        bool postedMessageWaiting = false; // a message to run posted work is on its way
+    };
+    WindowPrepared prepared_;
     std::vector<std::function<void()>> posted_;
     int dispatchDepth_ = 0;
     std::vector<std::unique_ptr<Control>> controls_;
