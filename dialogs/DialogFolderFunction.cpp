@@ -12,7 +12,16 @@ void ShowTitleAndSelection(HWND window, const DialogFolder& dialog) {
     if (!dialog.DialogTitle().empty())
         SetWindowTextA(window, FunctionShell::AnsiFromString(dialog.DialogTitle()).c_str());
 
-    const FunctionShell::ItemIDList selection(dialog.FolderPIDL());
+    // Wine's folder browser finds the selection in its tree by comparing item IDs byte
+    // for byte, and a file system item holds its folder's write and access times as they
+    // were when the list was made. Reading a folder (making a list of it does: Wine looks
+    // for desktop.ini on the way) or writing into it moves them on, and an older list
+    // then matches no item: nothing is selected and OK answers the Desktop. So the list
+    // is made anew from the held folder's name, with the times the tree reads next; a
+    // name that does not parse back leaves the held list.
+    FunctionShell::ItemIDList selection(FunctionShell::ItemIDListFromName(dialog.FolderName()));
+    if (!selection)
+        selection.Reset(dialog.FolderPIDL());
     if (selection)
         SendMessageA(window, BFFM_SETSELECTIONA, FALSE, static_cast<LPARAM>(selection.Get()));
 }

@@ -5,6 +5,7 @@
 #include "tests/dialogs/DialogTestSupport.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/TestSupport.h"
+#include "toolkit/Handles.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>
@@ -109,6 +110,14 @@ public:
 private:
     HWND window_;
 };
+
+void MoveTimesBack(const std::filesystem::path& folder) {
+    const Toolkit::UniqueHandle<HANDLE, &CloseHandle> handle(
+        CreateFileW(folder.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const FILETIME past{0, 0x01D00000}; // in 2014
+    ASSERT_TRUE(SetFileTime(handle.Get(), nullptr, &past, &past));
+}
 
 int Callback(HWND window, UINT message, PointerValue parameter, const DialogFolder* dialog) {
     return DialogFolderFunction::FolderDialogCallback(
@@ -276,6 +285,8 @@ TEST(DialogFolderReal, OpensOnTheHeldFolderWithTheTitleAsCaption) {
     dialog.DialogTitle(title);
     dialog.FolderName(directory.Path().wstring());
     dialog.FolderRootPIDL(17);
+    // The folder's times change after it was chosen, as reading or writing it does.
+    MoveTimesBack(directory.Path());
 
     std::wstring caption;
     bool okEnabled = false;
