@@ -14,11 +14,13 @@ void ShowTitleAndSelection(HWND window, const DialogFolder& dialog) {
 
     // Wine's folder browser finds the selection in its tree by comparing item IDs byte
     // for byte, and a file system item holds its folder's write and access times as they
-    // were when the list was made. Reading a folder (making a list of it does: Wine looks
-    // for desktop.ini on the way) or writing into it moves them on, and an older list
-    // then matches no item: nothing is selected and OK answers the Desktop. So the list
-    // is made anew from the held folder's name, with the times the tree reads next; a
-    // name that does not parse back leaves the held list.
+    // were when the list was made. Writing into a folder moves them on, and so does the
+    // next read of it after that or after a day (Wine reads each folder it binds to, for
+    // desktop.ini); an older list then matches no item, nothing is selected, and OK
+    // answers the Desktop.
+    // Naming the held folder binds to each folder on its way, so the list made from the
+    // name after that carries the times the tree reads; a name that does not parse back
+    // leaves the held list.
     FunctionShell::ItemIDList selection(FunctionShell::ItemIDListFromName(dialog.FolderName()));
     if (!selection)
         selection.Reset(dialog.FolderPIDL());

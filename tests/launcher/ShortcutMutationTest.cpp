@@ -169,10 +169,12 @@ std::vector<Load> LoadInWorker(const Mutations& mutations, int count, int& worke
     std::vector<Load> loads;
     for (workers = 0; static_cast<int>(loads.size()) < count;) {
         ++workers;
+        // A load takes a few milliseconds; a worker out of time has hung.
+        const auto timeLimit = static_cast<unsigned long>(20000 + 100 * (count - loads.size()));
         const TestSupport::ProgramRun run = TestSupport::RunProgram(
             L"\"" + mutations.SoundShortcut() + L"\" \"" + mutations.Folder() + L"\" " +
                 std::to_wstring(loads.size() + 1) + L" " + std::to_wstring(count),
-            L"", 60000, WorkerPath());
+            L"", timeLimit, WorkerPath());
         for (const std::string& message : run.messages) {
             const int number = static_cast<int>(loads.size()) + 1;
             const std::string outcome = message.substr(message.find(' ') + 1);
