@@ -1,7 +1,7 @@
 // Loads damaged shortcuts through the shortcut object in a process of its own, for
 // ShortcutMutationTest, which runs it as its debuggee: the platform's loader may fault
 // on a damaged file, and that must end this process, not the test.
-//   shortcut_load_worker <sound.lnk> <folder> <first> <last>
+//   tarnwick_shortcut_load_worker <sound.lnk> <folder> <first> <last>
 // loads <folder>\damaged<N>.lnk for N from first to last, each over the sound
 // shortcut, and reports each file as one debug output text, in order:
 // "<N> loaded", "<N> refused" or "<N> failed: <what>".
