@@ -12,7 +12,18 @@ void ShowTitleAndSelection(HWND window, const DialogFolder& dialog) {
     if (!dialog.DialogTitle().empty())
         SetWindowTextA(window, FunctionShell::AnsiFromString(dialog.DialogTitle()).c_str());
 
-    const FunctionShell::ItemIDList selection(dialog.FolderPIDL());
+    // Wine's folder browser finds the selection in its tree by comparing item IDs byte
+    // for byte, and a file system item holds its folder's write and access times as they
+    // were when the list was made. Writing into a folder moves them on, and so does the
+    // next read of it after that or after a day (Wine reads each folder it binds to, for
+    // desktop.ini); an older list then matches no item, nothing is selected, and OK
+    // answers the Desktop.
+    // Naming the held folder binds to each folder on its way, so the list made from the
+    // name after that carries the times the tree reads; a name that does not parse back
+    // leaves the held list.
+    FunctionShell::ItemIDList selection(FunctionShell::ItemIDListFromName(dialog.FolderName()));
+    if (!selection)
+        selection.Reset(dialog.FolderPIDL());
     if (selection)
         SendMessageA(window, BFFM_SETSELECTIONA, FALSE, static_cast<LPARAM>(selection.Get()));
 }

@@ -5,6 +5,7 @@
 #include "tests/dialogs/DialogTestSupport.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/TestSupport.h"
+#include "toolkit/Handles.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>
@@ -109,6 +110,14 @@ public:
 private:
     HWND window_;
 };
+
+void MoveTimesBack(const std::filesystem::path& folder) {
+    const Toolkit::UniqueHandle<HANDLE, &CloseHandle> handle(
+        CreateFileW(folder.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const FILETIME past{0, 0x01D00000}; // in 2014
+    ASSERT_TRUE(SetFileTime(handle.Get(), nullptr, &past, &past));
+}
 
 int Callback(HWND window, UINT message, PointerValue parameter, const DialogFolder* dialog) {
     return DialogFolderFunction::FolderDialogCallback(
@@ -272,10 +281,16 @@ TEST(DialogFolderReal, OpensOnTheHeldFolderWithTheTitleAsCaption) {
     const std::wstring title =
         AnsiCodePageIs932() ? L"\x4f5c\x696d\x30c7\x30a3\x30ec\x30af\x30c8\x30ea\x306e\x6307\x5b9a"
                             : L"Choose the working directory";
+    const std::wstring held = directory / L"Held";
+    CreateDirectoryW(held.c_str(), nullptr);
     DialogFolder dialog;
     dialog.DialogTitle(title);
-    dialog.FolderName(directory.Path().wstring());
+    dialog.FolderName(held);
     dialog.FolderRootPIDL(17);
+    // The times of the folder and of its parent change after it was chosen, as writing
+    // into them does; then a read moves the parent's on again.
+    MoveTimesBack(held);
+    MoveTimesBack(directory.Path());
 
     std::wstring caption;
     bool okEnabled = false;
@@ -288,7 +303,7 @@ TEST(DialogFolderReal, OpensOnTheHeldFolderWithTheTitleAsCaption) {
     EXPECT_TRUE(driver.Finished());
     EXPECT_EQ(caption, title);
     EXPECT_TRUE(okEnabled);
-    EXPECT_TRUE(SameText(WithoutTrailingBackslash(dialog.FolderPath()), directory.Path().wstring()))
+    EXPECT_TRUE(SameText(WithoutTrailingBackslash(dialog.FolderPath()), held))
         << dialog.FolderPath();
 }
 

@@ -1,6 +1,9 @@
 #include "tests/launcher/ProgramRun.h"
 
+#include "toolkit/Handles.h"
+
 #include <windows.h>
+#include <dbghelp.h>
 #include <winternl.h>
 
 #include <map>
@@ -58,6 +61,66 @@ bool IsWineDesktop(const StartedProcess& started) {
     return started.commandLine.find(L"/desktop") != std::wstring::npos;
 }
 
+std::string ReadDebugString(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& info) {
+    std::string text(info.nDebugStringLength, '\0');
+    SIZE_T read = 0;
+    if (info.fUnicode ||
+        !ReadProcessMemory(process, info.lpDebugStringData, text.data(), text.size(), &read))
+        return std::string();
+    text.resize(read);
+    while (!text.empty() && text.back() == '\0')
+        text.pop_back();
+    return text;
+}
+
+void EndSymbols(HANDLE& process) {
+    if (process)
+        SymCleanup(process);
+    process = nullptr;
+}
+
+using Thread = Toolkit::UniqueHandle<HANDLE, &CloseHandle>;
+using SymbolSession = Owned<HANDLE, &EndSymbols>;
+
+// Walks the stopped thread's call chain outward from the faulting instruction, up to
+// the first frame in the program's own image, and answers whether shell32 is on it.
+bool ShellOnCallChain(HANDLE process, DWORD threadId, DWORD64 programBase) {
+    const Thread thread(OpenThread(THREAD_GET_CONTEXT | THREAD_QUERY_INFORMATION, FALSE, threadId));
+    CONTEXT context{};
+    context.ContextFlags = CONTEXT_FULL;
+    SymSetOptions(SymGetOptions() | SYMOPT_DEFERRED_LOADS);
+    if (!thread || !GetThreadContext(thread.Get(), &context) ||
+        !SymInitializeW(process, nullptr, TRUE))
+        return false;
+    const SymbolSession symbols(process);
+    STACKFRAME64 frame{};
+#ifdef _WIN64
+    constexpr DWORD machine = IMAGE_FILE_MACHINE_AMD64;
+    frame.AddrPC.Offset = context.Rip;
+    frame.AddrStack.Offset = context.Rsp;
+    frame.AddrFrame.Offset = context.Rbp;
+#else
+    constexpr DWORD machine = IMAGE_FILE_MACHINE_I386;
+    frame.AddrPC.Offset = context.Eip;
+    frame.AddrStack.Offset = context.Esp;
+    frame.AddrFrame.Offset = context.Ebp;
+#endif
+    frame.AddrPC.Mode = frame.AddrStack.Mode = frame.AddrFrame.Mode = AddrModeFlat;
+    for (int depth = 0; depth < 64; ++depth) {
+        if (!StackWalk64(machine, process, thread.Get(), &frame, &context, nullptr,
+                         SymFunctionTableAccess64, SymGetModuleBase64, nullptr))
+            return false;
+        IMAGEHLP_MODULEW64 module{};
+        module.SizeOfStruct = sizeof(module);
+        if (!SymGetModuleInfoW64(process, frame.AddrPC.Offset, &module) ||
+            module.BaseOfImage == programBase)
+            return false;
+        if (lstrcmpiW(module.ModuleName, L"shell32") == 0)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 std::wstring ProgramPath() {
@@ -101,6 +164,7 @@ ProgramRun RunProgram(const std::wstring& arguments, const std::wstring& current
 
     // Every debuggee still alive, by id; the handles belong to the debug events.
     std::map<DWORD, HANDLE> alive;
+    DWORD64 programBase = 0;
     const ULONGLONG deadline = GetTickCount64() + timeLimitMilliseconds;
     bool rootEnded = false;
     while (!rootEnded || !alive.empty()) {
@@ -117,8 +181,10 @@ ProgramRun RunProgram(const std::wstring& arguments, const std::wstring& current
             if (info.hFile)
                 CloseHandle(info.hFile);
             alive[event.dwProcessId] = info.hProcess;
-            if (event.dwProcessId == root.dwProcessId)
+            if (event.dwProcessId == root.dwProcessId) {
+                programBase = reinterpret_cast<DWORD64>(info.lpBaseOfImage);
                 break;
+            }
             StartedProcess started = Describe(info.hProcess);
             if (IsWineDesktop(started)) {
                 ContinueDebugEvent(event.dwProcessId, event.dwThreadId, DBG_CONTINUE);
@@ -138,10 +204,22 @@ ProgramRun RunProgram(const std::wstring& arguments, const std::wstring& current
                 CloseHandle(event.u.LoadDll.hFile);
             }
             break;
-        case EXCEPTION_DEBUG_EVENT:
-            if (event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT)
-                status = DBG_EXCEPTION_NOT_HANDLED;
+        case OUTPUT_DEBUG_STRING_EVENT:
+            if (event.dwProcessId == root.dwProcessId)
+                run.messages.push_back(ReadDebugString(root.hProcess, event.u.DebugString));
             break;
+        case EXCEPTION_DEBUG_EVENT: {
+            const auto& exception = event.u.Exception;
+            if (exception.ExceptionRecord.ExceptionCode == EXCEPTION_BREAKPOINT)
+                break;
+            status = DBG_EXCEPTION_NOT_HANDLED;
+            if (!exception.dwFirstChance && event.dwProcessId == root.dwProcessId) {
+                run.fault = exception.ExceptionRecord.ExceptionCode;
+                run.faultInShell = ShellOnCallChain(root.hProcess, event.dwThreadId, programBase);
+                TerminateProcess(root.hProcess, run.fault);
+            }
+            break;
+        }
         case EXIT_PROCESS_DEBUG_EVENT:
             alive.erase(event.dwProcessId);
             if (event.dwProcessId == root.dwProcessId) {
