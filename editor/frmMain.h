@@ -64,6 +64,19 @@ public:
     void cmdCommand_Click(std::int16_t Index);
 
 private:
+    // Updating for one scope: the form's own writes into its fields raise no
+    // synchronisation meanwhile, and it is cleared on every way out.
+    class UpdatingScope {
+    public:
+        explicit UpdatingScope(bool& updating) : updating_(updating) { updating_ = true; }
+        ~UpdatingScope() { updating_ = false; }
+        UpdatingScope(const UpdatingScope&) = delete;
+        UpdatingScope& operator=(const UpdatingScope&) = delete;
+
+    private:
+        bool& updating_;
+    };
+
     frmMain();
 
     void CreateControls() override;

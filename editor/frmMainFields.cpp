@@ -1,0 +1,106 @@
+// The field synchronisation: a write into a field goes into the shortcut, and the
+// window shows again what the shortcut now holds.
+#include "base/FullPathName.h"
+#include "editor/frmMain.h"
+#include "shell/FunctionShell.h"
+#include "shell/IconPictures.h"
+
+void frmMain::txtText_Change(std::int16_t Index) {
+    if (updating_ || !linkFile_)
+        return;
+    const UpdatingScope updating(updating_);
+    try {
+        WriteBack(Index);
+        ShowFields();
+        // The icon follows the file and the target only: a keystroke in the arguments,
+        // directory or description would only make the same picture again.
+        if (Index == FieldFileName || Index == FieldLinkTo)
+            ShowIconSoon();
+        ShowCommandsEnabled();
+    } catch (...) {
+        // A failure ends the synchronisation silently; the fields show what they have.
+    }
+}
+
+void frmMain::WriteField(std::int16_t index, std::wstring_view text) {
+    // The text box raises no change for the text it already shows, but a write still
+    // counts: the same shortcut is opened again, and OK and Update follow what the
+    // shortcut now holds (a target set by its item ID list names the same text).
+    if (txtText(index).Text() == text)
+        txtText_Change(index);
+    else
+        txtText(index).Text(text);
+}
+
+void frmMain::WriteBack(std::int16_t index) {
+    ShellLinkFile& link = *linkFile_;
+    switch (index) {
+    case FieldFileName:
+        // Resolved once, here: the file dialogs move the current directory, and the
+        // shortcut must be saved where it was read. A name that does not load leaves the
+        // previous shortcut; either way the field shows the shortcut's own full name.
+        link.FileLoad(FullPath::FullPathName(txtText(FieldFileName).Text()));
+        txtText(FieldFileName).Text(link.FileName());
+        return;
+    case FieldLinkTo:
+        link.LinkToName(txtText(FieldLinkTo).Text());
+        return;
+    case FieldArgument:
+        link.LinkArgument(txtText(FieldArgument).Text());
+        return;
+    case FieldDirectory:
+        link.LinkDirectory(txtText(FieldDirectory).Text());
+        return;
+    case FieldDescription:
+        link.LinkDescription(txtText(FieldDescription).Text());
+        return;
+    default:
+        return;
+    }
+}
+
+void frmMain::ShowFields() {
+    // Read back everything, so that a value the shortcut refused or normalised shows
+    // as the shortcut holds it.
+    const ShellLinkFile& link = *linkFile_;
+    txtText(FieldLinkTo).Text(link.LinkToName());
+    txtText(FieldArgument).Text(link.LinkArgument());
+    txtText(FieldDirectory).Text(link.LinkDirectory());
+    txtText(FieldDescription).Text(link.LinkDescription());
+}
+
+void frmMain::ShowIcon() {
+    const ShellLinkFile& link = *linkFile_;
+    const std::wstring iconPath = link.IconPath();
+    if (!iconPath.empty()) {
+        ShowIconPicture(FunctionShell::IconPictureFromFile(iconPath, link.IconIndex()));
+        return;
+    }
+    const FunctionShell::ItemIDList target(link.LinkTo());
+    ShowIconPicture(FunctionShell::IconPictureFromItemIDList(target.Get()));
+}
+
+void frmMain::ShowIconSoon() {
+    // Asking the shell for an icon is the slowest step of a synchronisation, and a
+    // window unloaded before it takes a message (the launcher's) never shows it.
+    if (iconPending_)
+        return;
+    iconPending_ = true;
+    Post([this] {
+        if (!iconPending_)
+            return; // a picture was set meanwhile
+        iconPending_ = false;
+        ShowIcon();
+    });
+}
+
+void frmMain::ShowIconPicture(const FunctionShell::Picture& picture) {
+    iconPending_ = false; // a picture set now replaces the one still to come
+    const HICON icon = FunctionShell::IconOfPicture(picture);
+    cmdIcon().Picture(Toolkit::UniqueIcon(icon != nullptr ? CopyIcon(icon) : nullptr));
+}
+
+void frmMain::ShowCommandsEnabled() {
+    cmdCommand(0).Enabled(linkFile_->FileIsDirty());
+    cmdCommand(2).Enabled(linkFile_->FileIsDirty());
+}
