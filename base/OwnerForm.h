@@ -2,6 +2,8 @@
 // of which only the window handle is read, when the dialog is shown.
 #pragma once
 
+#include "base/Trace.h"
+
 #include <windows.h>
 
 #include <memory>
@@ -23,6 +25,7 @@ inline HWND OwnerWindowHandle(const FormReference& owner) noexcept {
     try {
         return owner->WindowHandle();
     } catch (...) {
+        TraceFailure(L"reading the dialog owner's window");
         return nullptr;
     }
 }

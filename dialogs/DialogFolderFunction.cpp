@@ -1,4 +1,5 @@
 #include "dialogs/DialogFolderFunction.h"
+#include "base/Trace.h"
 #include "dialogs/DialogFolder.h"
 #include "shell/FunctionShell.h"
 
@@ -58,6 +59,7 @@ int CALLBACK FolderDialogCallback(HWND Window, UINT Message, LPARAM Parameter,
             break;
         }
     } catch (...) {
+        TraceFailure(L"the folder dialog's callback");
     }
     return 0;
 }

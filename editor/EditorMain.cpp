@@ -3,6 +3,7 @@
 #include "base/CommandLine.h"
 #include "base/FullPathName.h"
 #include "base/LibraryFunction.h"
+#include "base/Trace.h"
 #include "editor/frmMain.h"
 
 #include <windows.h>
@@ -24,6 +25,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         editor->Unload();
     } catch (...) {
         // No message: the program simply ends.
+        TraceFailure(L"the editor program");
     }
     OleUninitialize();
     return 0;

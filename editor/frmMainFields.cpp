@@ -1,6 +1,7 @@
 // The field synchronisation: a write into a field goes into the shortcut, and the
 // window shows again what the shortcut now holds.
 #include "base/FullPathName.h"
+#include "base/Trace.h"
 #include "editor/frmMain.h"
 #include "shell/FunctionShell.h"
 #include "shell/IconPictures.h"
@@ -18,7 +19,8 @@ void frmMain::txtText_Change(std::int16_t Index) {
             ShowIconSoon();
         ShowCommandsEnabled();
     } catch (...) {
-        // A failure ends the synchronisation silently; the fields show what they have.
+        // A failure ends the synchronisation; the fields show what they have.
+        TraceFailure(L"the field synchronisation");
     }
 }
 

@@ -1,6 +1,7 @@
 #include "launcher/Form1.h"
 
 #include "base/FullPathName.h"
+#include "base/Trace.h"
 #include "editor/frmMain.h"
 #include "launcher/ExplorerLaunch.h"
 #include "resources/resource.h"
@@ -34,6 +35,7 @@ std::wstring TargetThrough(frmMain& editor, const std::wstring& path) {
         editor.Show();
         return editor.txtText(1).Text();
     } catch (...) {
+        TraceFailure(L"resolving a path through the editor");
         return {}; // no target: the launcher opens the folder of the path itself
     }
 }

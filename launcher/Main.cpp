@@ -1,5 +1,6 @@
 // The program: one path on the command line, the folder of its target in Explorer.
 #include "base/LibraryFunction.h"
+#include "base/Trace.h"
 #include "launcher/ExplorerLaunch.h"
 #include "launcher/Form1.h"
 
@@ -17,6 +18,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         form->Unload();
     } catch (...) {
         // No message: the run simply ends without Explorer.
+        TraceFailure(L"the launcher");
     }
     OleUninitialize();
     return 0;

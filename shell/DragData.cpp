@@ -1,4 +1,5 @@
 #include "shell/DragData.h"
+#include "base/Trace.h"
 #include "shell/FunctionShell.h"
 #include "shell/PlatformBinding.h"
 
@@ -177,6 +178,7 @@ PointerValue ItemIDListFromData(IDataObject* Data) {
         // The result is a new list (clone or combination), never a pointer into the block.
         return FirstItemOf(block.Bytes());
     } catch (...) {
+        TraceFailure(L"reading an item ID list from drag data");
         return 0;
     }
 }
@@ -189,6 +191,7 @@ std::wstring FileNameFromData(IDataObject* Data) {
         const LockedGlobal block(medium.Global());
         return FirstFileNameOf(block.Bytes());
     } catch (...) {
+        TraceFailure(L"reading a file name from drag data");
         return {};
     }
 }

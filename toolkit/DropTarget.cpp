@@ -1,4 +1,5 @@
 #include "toolkit/DropTarget.h"
+#include "base/Trace.h"
 
 #include <ole2.h>
 
@@ -123,6 +124,7 @@ private:
             else
                 args.Effect = DROPEFFECT_NONE;
         } catch (...) {
+            TraceFailure(L"a drag-and-drop handler");
             args.Effect = DROPEFFECT_NONE;
         }
         if (drop) {

@@ -1,6 +1,7 @@
 #include "toolkit/Form.h"
 #include "toolkit/DropTarget.h"
 #include "base/LibraryFunction.h"
+#include "base/Trace.h"
 
 #include <commctrl.h>
 
@@ -225,6 +226,7 @@ void Form::Unload() {
         Form_Unload();
     } catch (...) {
         // The unload goes on: the window must not outlive a failing handler.
+        TraceFailure(L"a form's unload handler");
     }
     --loadedForms;
     life_ = Life::UnloadedInEvent; // until the scope above, at least, returns
@@ -408,6 +410,7 @@ LRESULT CALLBACK FormWindowProcedure(HWND window, UINT message, WPARAM wParam, L
         return form->OnMessage(message, wParam, lParam);
     } catch (...) {
         // No exception crosses into the window system.
+        TraceFailure(L"a form's window procedure");
         return DefWindowProcW(window, message, wParam, lParam);
     }
 }
