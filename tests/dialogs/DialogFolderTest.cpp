@@ -266,15 +266,21 @@ TEST(DialogFolderCallback, SelectionSetsStatusAndOkState) {
 
 // The real folder browser, finished by the driver.
 
-TEST(DialogFolderReal, OpensOnTheHeldFolderWithTheTitleAsCaption) {
-    TempDirectory directory;
-    // The caption crosses the ANSI boundary; in Japanese only where code page 932 holds it.
-    const std::wstring title =
-        AnsiCodePageIs932() ? L"\x4f5c\x696d\x30c7\x30a3\x30ec\x30af\x30c8\x30ea\x306e\x6307\x5b9a"
-                            : L"Choose the working directory";
+TEST(DialogFolderReal, OpensOnTheHeldUnicodeFolderWithTheTitleAsCaption) {
+    TempDirectory temporary;
+    // The caption and the folder cross the ANSI boundary: in Japanese where code page 932
+    // holds it, with names outside every legacy code page under UTF-8.
+    const bool utf8 = AnsiCodePageIsUtf8();
+    const std::wstring japanese =
+        L"\x4f5c\x696d\x30c7\x30a3\x30ec\x30af\x30c8\x30ea\x306e\x6307\x5b9a";
+    const std::wstring title = utf8                  ? japanese + L" " + UnicodeName
+                               : AnsiCodePageIs932() ? japanese
+                                                     : L"Choose the working directory";
+    const std::wstring folder = utf8 ? temporary / UnicodeName : temporary.Path().wstring();
+    CreateDirectoryW(folder.c_str(), nullptr);
     DialogFolder dialog;
     dialog.DialogTitle(title);
-    dialog.FolderName(directory.Path().wstring());
+    dialog.FolderName(folder);
     dialog.FolderRootPIDL(17);
 
     std::wstring caption;
@@ -288,7 +294,7 @@ TEST(DialogFolderReal, OpensOnTheHeldFolderWithTheTitleAsCaption) {
     EXPECT_TRUE(driver.Finished());
     EXPECT_EQ(caption, title);
     EXPECT_TRUE(okEnabled);
-    EXPECT_TRUE(SameText(WithoutTrailingBackslash(dialog.FolderPath()), directory.Path().wstring()))
+    EXPECT_TRUE(SameText(WithoutTrailingBackslash(dialog.FolderPath()), folder))
         << dialog.FolderPath();
 }
 
