@@ -8,7 +8,8 @@
 
 namespace {
 
-constexpr std::size_t FileBufferSize = 2048;
+// As much as 2048 UTF-16 units would hold.
+constexpr std::size_t FileBufferSize = FunctionShell::AnsiCapacity(2048);
 
 // The structure without the Windows 2000 members, which every system accepts.
 constexpr DWORD StructureSize = offsetof(OPENFILENAMEA, pvReserved);
@@ -24,8 +25,8 @@ bool DialogFile::DialogShowModal(bool UseSaveDialog) {
     std::vector<char> directory = DialogText::AnsiTerminated(Directory);
     // The list ends with an empty string: one NUL closes it, a second keeps the dialog
     // inside the buffer when the caller left the last pattern list unterminated.
-    std::vector<char> filter = DialogText::AnsiTerminated(Filter, 2);
-    std::vector<char> title = DialogText::AnsiTerminated(Title);
+    std::vector<char> filter = DialogText::DisplayTerminated(Filter, 2);
+    std::vector<char> title = DialogText::DisplayTerminated(Title);
 
     OPENFILENAMEA parameters;
     ZeroMemory(&parameters, sizeof parameters);

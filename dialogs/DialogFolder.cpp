@@ -7,7 +7,8 @@
 
 namespace {
 
-constexpr std::size_t DisplayNameSize = 1024;
+// The shell writes up to MAX_PATH characters of display name here.
+constexpr std::size_t DisplayNameSize = FunctionShell::AnsiCapacity(MAX_PATH);
 constexpr FunctionObject::PointerValue LastSpecialFolder = 0xFFFF;
 
 // Frees the list held so far and takes over the new one; numbers up to 0xFFFF name

@@ -11,7 +11,7 @@ namespace {
 
 void ShowTitleAndSelection(HWND window, const DialogFolder& dialog) {
     if (!dialog.DialogTitle().empty())
-        SetWindowTextA(window, FunctionShell::AnsiFromString(dialog.DialogTitle()).c_str());
+        SetWindowTextA(window, FunctionShell::AnsiForDisplay(dialog.DialogTitle()).c_str());
 
     // Wine's folder browser finds the selection in its tree by comparing item IDs byte
     // for byte, and a file system item holds its folder's write and access times as they
@@ -33,7 +33,7 @@ void FollowSelection(HWND window, LPARAM selectedList) {
     const auto list = static_cast<FunctionObject::PointerValue>(selectedList);
     const std::wstring name =
         list != 0 ? FunctionShell::NameFromItemIDList(list, 0) : std::wstring();
-    const std::string status = FunctionShell::AnsiFromString(name);
+    const std::string status = FunctionShell::AnsiForDisplay(name);
     SendMessageA(window, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<LPARAM>(status.c_str()));
     // An item without a real parsing name could not be named back into a list.
     SendMessageA(window, BFFM_ENABLEOK, 0, name.size() > 2 ? TRUE : FALSE);

@@ -30,9 +30,11 @@ bool IsShortcutName(std::wstring_view name) {
     return name.ends_with(L".lnk") || name.ends_with(L".pif") || name.ends_with(L".url");
 }
 
-// A name whose attributes cannot be read (missing, empty) is no directory.
+// A name whose attributes cannot be read (missing, empty, outside the code page) is no
+// directory.
 bool IsDirectory(std::wstring_view name) {
-    const DWORD attributes = GetFileAttributesA(FunctionShell::AnsiFromString(name).c_str());
+    const auto ansi = FunctionShell::AnsiFromString(name);
+    const DWORD attributes = ansi ? GetFileAttributesA(ansi->c_str()) : INVALID_FILE_ATTRIBUTES;
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 

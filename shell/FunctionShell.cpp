@@ -20,8 +20,6 @@ namespace {
 constexpr std::int32_t ParseDisplayNameOffset = FunctionObject::SlotOffset(3);
 constexpr std::int32_t GetDisplayNameOfOffset = FunctionObject::SlotOffset(11);
 
-constexpr std::size_t PathBufferSize = 1024;
-
 using ItemIDListFunction1 = LPITEMIDLIST(WINAPI*)(LPCITEMIDLIST);
 using ItemIDListFunction2 = LPITEMIDLIST(WINAPI*)(LPCITEMIDLIST, LPCITEMIDLIST);
 
@@ -38,6 +36,9 @@ ComReference FolderForCall(PointerValue parentFolder) {
     return ComReference(parentFolder != 0 ? ObjectDuplicate(parentFolder) : GetDesktopFolder());
 }
 
+// No flags are needed this way: every character of a code page has one Unicode form,
+// with no best fit. Only a cut byte sequence could turn into a substitute, and the
+// buffers are sized to hold whole texts.
 std::wstring FromAnsi(const char* text, int length) {
     if (length <= 0)
         return {};
@@ -51,6 +52,29 @@ std::wstring CutAtNul(std::wstring text) {
     if (const auto nul = text.find(L'\0'); nul != std::wstring::npos)
         text.resize(nul);
     return text;
+}
+
+// Converts without best fit; no value when a character is lost (unless for display,
+// where the default character stands in). UTF-8 takes neither that flag nor a default
+// character: it holds every character, and WC_ERR_INVALID_CHARS refuses a lone
+// surrogate half.
+std::optional<std::string> ToAnsi(std::wstring_view text, bool display) {
+    if (text.empty())
+        return std::string();
+    const bool utf8 = GetACP() == CP_UTF8;
+    const UINT codePage = utf8 ? CP_UTF8 : CP_ACP;
+    const DWORD flags = utf8 ? (display ? 0 : WC_ERR_INVALID_CHARS) : WC_NO_BEST_FIT_CHARS;
+    BOOL lost = FALSE;
+    BOOL* const reportLost = utf8 || display ? nullptr : &lost;
+    const int length = static_cast<int>(text.size());
+    const int bytes =
+        WideCharToMultiByte(codePage, flags, text.data(), length, nullptr, 0, nullptr, reportLost);
+    if (bytes <= 0 || lost)
+        return std::nullopt;
+    std::string result(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(codePage, flags, text.data(), length, result.data(), bytes, nullptr,
+                        nullptr);
+    return result;
 }
 
 } // namespace
@@ -87,9 +111,16 @@ PointerValue CombineItemIDList(PointerValue First, PointerValue Second) {
 std::wstring PathFromItemIDList(PointerValue List) {
     if (List == 0)
         return {};
-    std::vector<std::byte> buffer(PathBufferSize);
+    std::vector<std::byte> buffer(AnsiCapacity(MAX_PATH));
     if (!SHGetPathFromIDListA(AsList(List), reinterpret_cast<char*>(buffer.data())))
         return {};
+    // The answer holds what MAX_PATH bytes of the code page can: a name outside it comes
+    // with substitutes, a long path (in UTF-8 or double bytes) comes cut. The item's
+    // parsing name is then the same path, whole.
+    const std::wstring name = NameFromItemIDList(List);
+    const auto ansi = AnsiFromString(name);
+    if (!name.empty() && (!ansi || ansi->size() >= MAX_PATH))
+        return name;
     return StringFromBuffer(buffer, false);
 }
 
@@ -163,15 +194,12 @@ std::wstring StringFromPointer(PointerValue Address, bool Utf16) {
     return FromAnsi(text, lstrlenA(text));
 }
 
-std::string AnsiFromString(std::wstring_view Text) {
-    if (Text.empty())
-        return {};
-    const int length = static_cast<int>(Text.size());
-    const int bytes =
-        WideCharToMultiByte(CP_ACP, 0, Text.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<std::size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_ACP, 0, Text.data(), length, result.data(), bytes, nullptr, nullptr);
-    return result;
+std::optional<std::string> AnsiFromString(std::wstring_view Text) {
+    return ToAnsi(Text, false);
+}
+
+std::string AnsiForDisplay(std::wstring_view Text) {
+    return ToAnsi(Text, true).value_or(std::string());
 }
 
 } // namespace FunctionShell

@@ -29,9 +29,10 @@ bool StartsWithName(std::wstring_view fileName) {
     return !fileName.empty() && fileName.front() != L'\0';
 }
 
+// A name the code page cannot hold is no file: its substitutes could name another one.
 HICON ExtractIconFrom(std::wstring_view fileName, UINT index) {
-    const std::string ansi = AnsiFromString(fileName);
-    return Binding::ExtractIconCall()(nullptr, ansi.c_str(), index);
+    const auto ansi = AnsiFromString(fileName);
+    return ansi ? Binding::ExtractIconCall()(nullptr, ansi->c_str(), index) : nullptr;
 }
 
 } // namespace

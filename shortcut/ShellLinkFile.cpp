@@ -2,6 +2,7 @@
 
 #include "shell/FunctionShell.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <initializer_list>
 #include <utility>
@@ -46,7 +47,8 @@ constexpr std::int32_t GetIconLocationOffset = SlotOffset(16);
 constexpr std::int32_t SetIconLocationOffset = SlotOffset(17);
 constexpr std::int32_t SetPathOffset = SlotOffset(20);
 
-constexpr std::int32_t TextBufferSize = 1024;
+// As much as 1024 UTF-16 units would hold (a description's limit, beyond any path's).
+constexpr std::int32_t TextBufferSize = FunctionShell::AnsiCapacity(1024);
 
 // STGM_READ for Load; for Save, the object takes the name as its current file.
 constexpr std::int32_t LoadReadOnly = 0;
@@ -96,13 +98,15 @@ std::wstring ReadText(const ShellLinkFile::PointerValue& link, std::int32_t offs
     return buffer.Text();
 }
 
-void WriteText(const ShellLinkFile::PointerValue& link, std::int32_t offset,
+// False only when the code page cannot hold the text: then nothing is written.
+bool WriteText(const ShellLinkFile::PointerValue& link, std::int32_t offset,
                std::wstring_view text) {
-    if (link == 0)
-        return;
-    const std::string ansi = AnsiFromString(text);
-    VARIANT arguments[] = {AddressArgument(ansi.c_str())};
+    const auto ansi = AnsiFromString(text);
+    if (!ansi)
+        return false;
+    VARIANT arguments[] = {AddressArgument(ansi->c_str())};
     CallInterface(link, offset, 1, arguments);
+    return true;
 }
 
 // GetHotkey and GetShowCmd write a WORD or an int into the zeroed cell.
@@ -161,12 +165,15 @@ bool ShellLinkFile::FileLoad(std::wstring_view FileNameToLoad) {
     ShellLinkObject = std::move(link);
     PersistFileObject = std::move(persist);
     CurrentFile = std::move(loadedName);
+    Refused = {};
     IconLocationRead(IconPathCache, IconIndexCache);
     return true;
 }
 
 bool ShellLinkFile::FileSave(std::wstring_view FileNameToSave) {
-    if (!PersistFileObject)
+    // The shell object holds the refused texts' predecessors: saving them would be
+    // saving something nobody asked for.
+    if (!PersistFileObject || AnyRefused())
         return false;
     std::wstring name = FileNameToSave.empty() ? CurrentFile : std::wstring(FileNameToSave);
     VARIANT arguments[] = {AddressArgument(name.c_str()), NumberArgument(SaveRemember)};
@@ -177,12 +184,16 @@ bool ShellLinkFile::FileSave(std::wstring_view FileNameToSave) {
 }
 
 bool ShellLinkFile::FileIsDirty() const {
+    if (AnyRefused())
+        return true;
     if (!PersistFileObject)
         return false;
     return MethodSucceeded(CallInterface(PersistFileObject.Variable(), IsDirtyOffset, 0));
 }
 
 std::wstring ShellLinkFile::LinkPath() const {
+    if (Refused[TargetText])
+        return *Refused[TargetText];
     if (!ShellLinkObject)
         return {};
     TextBuffer buffer;
@@ -197,7 +208,7 @@ std::wstring ShellLinkFile::LinkPath() const {
 }
 
 void ShellLinkFile::LinkPath(std::wstring_view NewLink) {
-    WriteText(ShellLinkObject.Variable(), SetPathOffset, NewLink);
+    WriteField(TargetText, SetPathOffset, NewLink);
 }
 
 ShellLinkFile::PointerValue ShellLinkFile::LinkTo() const {
@@ -217,6 +228,7 @@ ShellLinkFile::PointerValue ShellLinkFile::LinkTo() const {
 void ShellLinkFile::LinkTo(PointerValue NewTo) {
     if (!ShellLinkObject)
         return;
+    Refused[TargetText].reset();
     VARIANT arguments[] = {AddressArgument(NewTo)};
     CallInterface(ShellLinkObject.Variable(), SetIDListOffset, 1, arguments);
 }
@@ -236,27 +248,27 @@ void ShellLinkFile::LinkToName(std::wstring_view NewName) {
 }
 
 std::wstring ShellLinkFile::LinkArgument() const {
-    return ReadText(ShellLinkObject.Variable(), GetArgumentsOffset);
+    return ReadField(ArgumentText, GetArgumentsOffset);
 }
 
 void ShellLinkFile::LinkArgument(std::wstring_view NewArgument) {
-    WriteText(ShellLinkObject.Variable(), SetArgumentsOffset, NewArgument);
+    WriteField(ArgumentText, SetArgumentsOffset, NewArgument);
 }
 
 std::wstring ShellLinkFile::LinkDirectory() const {
-    return ReadText(ShellLinkObject.Variable(), GetWorkingDirectoryOffset);
+    return ReadField(DirectoryText, GetWorkingDirectoryOffset);
 }
 
 void ShellLinkFile::LinkDirectory(std::wstring_view NewDirectory) {
-    WriteText(ShellLinkObject.Variable(), SetWorkingDirectoryOffset, NewDirectory);
+    WriteField(DirectoryText, SetWorkingDirectoryOffset, NewDirectory);
 }
 
 std::wstring ShellLinkFile::LinkDescription() const {
-    return ReadText(ShellLinkObject.Variable(), GetDescriptionOffset);
+    return ReadField(DescriptionText, GetDescriptionOffset);
 }
 
 void ShellLinkFile::LinkDescription(std::wstring_view NewDescription) {
-    WriteText(ShellLinkObject.Variable(), SetDescriptionOffset, NewDescription);
+    WriteField(DescriptionText, SetDescriptionOffset, NewDescription);
 }
 
 std::int16_t ShellLinkFile::LinkHotKey() const {
@@ -276,12 +288,12 @@ void ShellLinkFile::LinkShowCommand(std::int16_t NewCommand) {
 }
 
 std::wstring ShellLinkFile::IconPath() const {
-    return IconPathCache;
+    return Refused[IconText].value_or(IconPathCache);
 }
 
 void ShellLinkFile::IconPath(std::wstring_view NewPath) {
-    IconLocationWrite(NewPath, IconIndexCache);
-    IconLocationRead(IconPathCache, IconIndexCache);
+    if (IconLocationWrite(NewPath, IconIndexCache))
+        IconLocationRead(IconPathCache, IconIndexCache);
 }
 
 std::int32_t ShellLinkFile::IconIndex() const {
@@ -289,8 +301,28 @@ std::int32_t ShellLinkFile::IconIndex() const {
 }
 
 void ShellLinkFile::IconIndex(std::int32_t NewIndex) {
-    IconLocationWrite(IconPathCache, NewIndex);
-    IconLocationRead(IconPathCache, IconIndexCache);
+    // With the refused path, if there is one: the location is written as a whole.
+    if (IconLocationWrite(IconPath(), NewIndex))
+        IconLocationRead(IconPathCache, IconIndexCache);
+}
+
+bool ShellLinkFile::AnyRefused() const {
+    return std::ranges::any_of(Refused, [](const auto& text) { return text.has_value(); });
+}
+
+std::wstring ShellLinkFile::ReadField(TextField field, std::int32_t offset) const {
+    if (Refused[field])
+        return *Refused[field];
+    return ReadText(ShellLinkObject.Variable(), offset);
+}
+
+void ShellLinkFile::WriteField(TextField field, std::int32_t offset, std::wstring_view text) {
+    if (!ShellLinkObject)
+        return;
+    if (WriteText(ShellLinkObject.Variable(), offset, text))
+        Refused[field].reset();
+    else
+        Refused[field] = std::wstring(text);
 }
 
 void ShellLinkFile::IconLocationRead(std::wstring& path, std::int32_t& index) const {
@@ -306,10 +338,17 @@ void ShellLinkFile::IconLocationRead(std::wstring& path, std::int32_t& index) co
     index = readIndex;
 }
 
-void ShellLinkFile::IconLocationWrite(std::wstring_view path, std::int32_t index) {
+bool ShellLinkFile::IconLocationWrite(std::wstring_view path, std::int32_t index) {
     if (!ShellLinkObject)
-        return;
-    const std::string ansi = AnsiFromString(path);
-    VARIANT arguments[] = {AddressArgument(ansi.c_str()), NumberArgument(index)};
+        return false;
+    const auto ansi = AnsiFromString(path);
+    if (!ansi) {
+        Refused[IconText] = std::wstring(path);
+        IconIndexCache = index;
+        return false;
+    }
+    Refused[IconText].reset();
+    VARIANT arguments[] = {AddressArgument(ansi->c_str()), NumberArgument(index)};
     CallInterface(ShellLinkObject.Variable(), SetIconLocationOffset, 2, arguments);
+    return true;
 }

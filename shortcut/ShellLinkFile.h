@@ -1,12 +1,17 @@
 // One shortcut file (.lnk, .pif, .url) over the shell's shortcut object, reached
-// through IShellLinkA and IPersistFile by method-table slot only.
+// through IShellLinkA and IPersistFile by method-table slot only. A text that the
+// process's code page cannot hold is refused rather than stored with substitutes: it
+// reads back as written, the shortcut counts as changed, and it is not saved until the
+// field is written again with a text the code page holds, or another file is loaded.
 #pragma once
 
 #include "com/FunctionObject.h"
 
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -47,12 +52,27 @@ public:
     void IconIndex(std::int32_t NewIndex);
 
 private:
+    enum TextField {
+        TargetText,
+        ArgumentText,
+        DirectoryText,
+        DescriptionText,
+        IconText,
+        TextCount
+    };
+
+    bool AnyRefused() const;
+    std::wstring ReadField(TextField field, std::int32_t offset) const;
+    void WriteField(TextField field, std::int32_t offset, std::wstring_view text);
     void IconLocationRead(std::wstring& path, std::int32_t& index) const;
-    void IconLocationWrite(std::wstring_view path, std::int32_t index);
+    // False when nothing was written (no object, or a refused path).
+    bool IconLocationWrite(std::wstring_view path, std::int32_t index);
 
     std::wstring CurrentFile;
     std::wstring IconPathCache;
     std::int32_t IconIndexCache = 0;
+    // Per field, the text of its last write when the code page could not hold it.
+    std::array<std::optional<std::wstring>, TextCount> Refused;
     FunctionObject::ComReference ShellLinkObject;
     FunctionObject::ComReference PersistFileObject;
     GUID ClsidShellLink{};

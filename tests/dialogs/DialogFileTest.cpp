@@ -1,12 +1,15 @@
 #include "dialogs/DialogFile.h"
 #include "dialogs/DialogPlatform.h"
+#include "shell/FunctionShell.h"
 #include "tests/dialogs/DialogTestSupport.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <span>
 #include <string>
+#include <tuple>
 
 using namespace TestSupport;
 
@@ -26,6 +29,9 @@ struct FileDialogCall {
 };
 
 FileDialogCall recorded;
+
+// As much as 2048 UTF-16 units would hold, in UTF-8.
+constexpr DWORD FileBufferSize = 3 * 2048;
 
 BOOL WINAPI RecordFileDialog(OPENFILENAMEA* parameters) {
     ++recorded.calls;
@@ -62,8 +68,8 @@ TEST_F(DialogFileSeam, FreshOpenPassesEmptyBuffersAndAddsMustExist) {
     EXPECT_EQ(p.lStructSize, sizeof(void*) == 8 ? 136u : 76u);
     EXPECT_EQ(p.hwndOwner, nullptr);
     EXPECT_EQ(p.Flags, DWORD(0x1000 | 0x80000 | 0x200000));
-    EXPECT_EQ(p.nMaxFile, 2048u);
-    EXPECT_EQ(recorded.file, std::string(2048, '\0'));
+    EXPECT_EQ(p.nMaxFile, FileBufferSize);
+    EXPECT_EQ(recorded.file, std::string(FileBufferSize, '\0'));
     EXPECT_EQ(recorded.filter, std::string(1, '\0'));
     EXPECT_EQ(recorded.directory, "");
     EXPECT_EQ(recorded.title, "");
@@ -116,19 +122,46 @@ TEST_F(DialogFileSeam, UnterminatedFilterStillEndsInsideItsBuffer) {
 }
 
 TEST_F(DialogFileSeam, LongNameIsCutSoTheLastByteStaysNul) {
-    dialog_.FileName(std::wstring(3000, L'a'));
+    dialog_.FileName(std::wstring(7000, L'a'));
     dialog_.DialogShowModal(false);
-    EXPECT_EQ(recorded.file, std::string(2047, 'a') + '\0');
+    EXPECT_EQ(recorded.file, std::string(FileBufferSize - 1, 'a') + '\0');
 }
 
-TEST_F(DialogFileSeam, LongDoubleByteNameIsCutBetweenCharacters) {
-    if (!AnsiCodePageIs932())
-        GTEST_SKIP() << "double-byte characters need ANSI code page 932";
-    // 1023 two-byte characters fill 2046 bytes; the 1024th would reach the last byte.
-    dialog_.FileName(std::wstring(1500, L'\x3042'));
+// Characters of 2 (code page 932), 3 and 4 bytes (UTF-8): the last that fits before the
+// last byte stays whole, and nothing of the next is kept.
+TEST_F(DialogFileSeam, LongUnicodeNameIsCutBetweenCharacters) {
+    // A character, its bytes in UTF-8 and in code page 932 (0: not held).
+    const std::tuple<std::wstring, std::size_t, std::size_t> rows[] = {{L"\x3042", 3, 2},
+                                                                       {L"\U0001F600", 4, 0}};
+    for (const auto& [character, utf8, cp932] : rows) {
+        const std::size_t bytes = AnsiCodePageIsUtf8() ? utf8 : AnsiCodePageIs932() ? cp932 : 0;
+        if (bytes == 0)
+            continue;
+        std::wstring name;
+        while (name.size() < 8000)
+            name += character;
+        dialog_.FileName(name);
+        dialog_.DialogShowModal(false);
+        const std::size_t characters = (FileBufferSize - 1) / bytes;
+        EXPECT_EQ(recorded.file.find('\0'), characters * bytes);
+        EXPECT_EQ(FunctionShell::StringFromBuffer(std::as_bytes(std::span(recorded.file)), false),
+                  name.substr(0, characters * character.size()));
+    }
+}
+
+// A name the code page cannot hold would name another file: the dialog gets none. A
+// title shows the code page's default character, never a look-alike (a backslash for
+// the yen sign under 932).
+TEST_F(DialogFileSeam, UnicodeNameTheCodePageCannotHoldIsLeftOut) {
+    const bool utf8 = AnsiCodePageIsUtf8();
+    const std::wstring refused = L"C:\\" + (utf8 ? std::wstring(L"a\xD800z") : UnicodeName);
+    dialog_.FileName(refused + L".lnk");
+    dialog_.FileDirectory(refused);
+    dialog_.DialogTitle(L"\x00A5");
     dialog_.DialogShowModal(false);
-    EXPECT_EQ(recorded.file.find('\0'), 2046u);
-    EXPECT_EQ(recorded.file.substr(2044, 4), std::string("\x82\xa0\0\0", 4));
+    EXPECT_EQ(recorded.file, std::string(FileBufferSize, '\0'));
+    EXPECT_EQ(recorded.directory, "");
+    EXPECT_EQ(recorded.title, utf8 ? "\xC2\xA5" : "?");
 }
 
 TEST_F(DialogFileSeam, OwnerWindowIsPassedAndFailedReadsGiveNoOwner) {
@@ -211,13 +244,15 @@ TEST(DialogFileReal, SaveOverAnExistingFileAsksFirst) {
     EXPECT_EQ(dialog.FileName(), existing);
 }
 
-TEST(DialogFileReal, JapaneseNameAndTitleRoundTrip) {
-    if (!AnsiCodePageIs932())
-        GTEST_SKIP() << "Japanese text needs ANSI code page 932";
+// Japanese under code page 932; under UTF-8 names outside every legacy code page too.
+TEST(DialogFileReal, UnicodeNameAndTitleRoundTrip) {
+    if (!AnsiCodePageIs932() && !AnsiCodePageIsUtf8())
+        GTEST_SKIP() << "Japanese text needs ANSI code page 932 or UTF-8";
+    const std::wstring outside = AnsiCodePageIsUtf8() ? L" " + UnicodeName : L"";
     TempDirectory directory;
-    const std::wstring name = directory / L"\x30c6\x30b9\x30c8.lnk"; // テスト.lnk
+    const std::wstring name = directory / (L"\x30c6\x30b9\x30c8" + outside + L".lnk"); // テスト
     const std::wstring title =
-        L"\x540d\x524d\x3092\x4ed8\x3051\x3066\x4fdd\x5b58"; // 名前を付けて保存
+        L"\x540d\x524d\x3092\x4ed8\x3051\x3066\x4fdd\x5b58" + outside; // 名前を付けて保存
     DialogFile dialog;
     dialog.DialogTitle(title);
     std::wstring caption;

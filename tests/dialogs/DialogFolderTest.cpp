@@ -275,22 +275,26 @@ TEST(DialogFolderCallback, SelectionSetsStatusAndOkState) {
 
 // The real folder browser, finished by the driver.
 
-TEST(DialogFolderReal, OpensOnTheHeldFolderWithTheTitleAsCaption) {
-    TempDirectory directory;
-    // The caption crosses the ANSI boundary; in Japanese only where code page 932 holds it.
-    const std::wstring title =
-        AnsiCodePageIs932() ? L"\x4f5c\x696d\x30c7\x30a3\x30ec\x30af\x30c8\x30ea\x306e\x6307\x5b9a"
-                            : L"Choose the working directory";
-    const std::wstring held = directory / L"Held";
-    CreateDirectoryW(held.c_str(), nullptr);
+TEST(DialogFolderReal, OpensOnTheHeldUnicodeFolderWithTheTitleAsCaption) {
+    TempDirectory temporary;
+    // The caption and the folder cross the ANSI boundary: in Japanese where code page 932
+    // holds it, with names outside every legacy code page under UTF-8.
+    const bool utf8 = AnsiCodePageIsUtf8();
+    const std::wstring japanese =
+        L"\x4f5c\x696d\x30c7\x30a3\x30ec\x30af\x30c8\x30ea\x306e\x6307\x5b9a";
+    const std::wstring title = utf8                  ? japanese + L" " + UnicodeName
+                               : AnsiCodePageIs932() ? japanese
+                                                     : L"Choose the working directory";
+    const std::wstring folder = temporary / (utf8 ? UnicodeName : L"Held");
+    CreateDirectoryW(folder.c_str(), nullptr);
     DialogFolder dialog;
     dialog.DialogTitle(title);
-    dialog.FolderName(held);
+    dialog.FolderName(folder);
     dialog.FolderRootPIDL(17);
     // The times of the folder and of its parent change after it was chosen, as writing
     // into them does; then a read moves the parent's on again.
-    MoveTimesBack(held);
-    MoveTimesBack(directory.Path());
+    MoveTimesBack(folder);
+    MoveTimesBack(temporary.Path());
 
     std::wstring caption;
     bool okEnabled = false;
@@ -303,7 +307,7 @@ TEST(DialogFolderReal, OpensOnTheHeldFolderWithTheTitleAsCaption) {
     EXPECT_TRUE(driver.Finished());
     EXPECT_EQ(caption, title);
     EXPECT_TRUE(okEnabled);
-    EXPECT_TRUE(SameText(WithoutTrailingBackslash(dialog.FolderPath()), held))
+    EXPECT_TRUE(SameText(WithoutTrailingBackslash(dialog.FolderPath()), folder))
         << dialog.FolderPath();
 }
 

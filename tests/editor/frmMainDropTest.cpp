@@ -1,5 +1,6 @@
 #include "editor/frmMain.h"
 #include "shell/DragData.h"
+#include "shell/FunctionShell.h"
 #include "tests/support/DataObjectStub.h"
 
 #include <gtest/gtest.h>
@@ -39,6 +40,10 @@ class EditorDrops : public testing::Test {
 protected:
     void SetUp() override {
         CreateDirectoryW(inner.c_str(), nullptr);
+        CreateDirectoryW(unicodeInner.c_str(), nullptr);
+        wchar_t self[MAX_PATH] = {};
+        GetModuleFileNameW(nullptr, self, MAX_PATH);
+        EXPECT_TRUE(CopyFileW(self, unicodeIcons.c_str(), FALSE));
         for (const std::wstring& path : {first, second, capitals}) {
             TestSupport::ShortcutFields fields;
             fields.target = text;
@@ -55,6 +60,10 @@ protected:
     const std::wstring second = folder / L"Second.lnk";
     const std::wstring capitals = folder / L"CAPITALS.LNK";
     const std::wstring icons = L"C:\\windows\\system32\\shell32.dll";
+    // Names outside every legacy code page: a folder, and a program with an icon (this one).
+    const std::wstring unicodeInner = folder / (L"Inner " + TestSupport::UnicodeName);
+    const std::wstring unicodeIcons = folder / (TestSupport::UnicodeName + L".exe");
+    const bool utf8 = TestSupport::AnsiCodePageIsUtf8();
     std::shared_ptr<frmMain> form = frmMain::Create();
 };
 
@@ -65,9 +74,15 @@ TEST_F(EditorDrops, EveryTargetAnswersByTheRuleOfTheCurrentField) {
         TestSupport::FileListBlock(
             true, std::string(reinterpret_cast<const char*>(names.data()), names.size() * 2)));
     BlockData words(CF_TEXT, std::string("dropped words\0", 14));
+    // An ANSI file list: only UTF-8 holds the name.
+    BlockData ansiList(
+        CF_HDROP,
+        TestSupport::FileListBlock(false, FunctionShell::AnsiFromString(unicodeInner).value_or("") +
+                                              std::string(2, '\0')));
     const TestSupport::ComHolder<IDataObject> shell[] = {
-        ShellDataFor({text}),     ShellDataFor({inner}),    ShellDataFor({first, text}),
-        ShellDataFor({capitals}), ShellDataFor({Computer}), ShellDataFor({icons})};
+        ShellDataFor({text}),         ShellDataFor({inner}),       ShellDataFor({first, text}),
+        ShellDataFor({capitals}),     ShellDataFor({Computer}),    ShellDataFor({icons}),
+        ShellDataFor({unicodeInner}), ShellDataFor({unicodeIcons})};
     // Windows offers no file list for a virtual folder; Wine makes up a path for it.
     const char computerArgument =
         FunctionShell::FileNameFromData(shell[4].get()).empty() ? '0' : '1';
@@ -80,7 +95,11 @@ TEST_F(EditorDrops, EveryTargetAnswersByTheRuleOfTheCurrentField) {
         {shell[4].get(), std::string("01") + computerArgument + "000"},
         {shell[5].get(), "011001"},
         {&fileListOnly, "011100"},
-        {&words, "000000"}};
+        {&words, "000000"},
+        // A name a legacy code page cannot hold is no file there: no folder, no icons.
+        {shell[6].get(), utf8 ? "011100" : "011000"},
+        {shell[7].get(), utf8 ? "011001" : "011000"},
+        {&ansiList, utf8 ? "011100" : "010000"}};
     form->Show();
     const HWND focus = GetFocus();
     std::vector<IDropTarget*> neutral{form->DropTargetObject(),
@@ -138,6 +157,8 @@ TEST_F(EditorDrops, DropsFillTheFieldOfTheirRule) {
     EXPECT_EQ(drop(form->txtText(3), {text}), DWORD{DROPEFFECT_NONE});
     drop(form->lblText(3), {inner});
     EXPECT_EQ(form->LinkFile()->LinkDirectory(), inner);
+    drop(form->lblText(3), {unicodeInner});
+    EXPECT_EQ(form->LinkFile()->LinkDirectory(), utf8 ? unicodeInner : inner);
 
     form->txtText(0).Text(second);
     ASSERT_FALSE(form->cmdCommand(2).Enabled());
@@ -150,6 +171,8 @@ TEST_F(EditorDrops, DropsFillTheFieldOfTheirRule) {
     EXPECT_EQ(SendMessageW(form->cmdIcon().Handle(), BM_GETIMAGE, IMAGE_ICON, 0),
               reinterpret_cast<LRESULT>(form->cmdIcon().Picture()));
     EXPECT_TRUE(form->cmdCommand(0).Enabled() && form->cmdCommand(2).Enabled());
+    drop(form->lblText(5), {unicodeIcons});
+    EXPECT_TRUE(SameName(form->LinkFile()->IconPath(), utf8 ? unicodeIcons : icons));
 }
 
 // Led by the mouse: drops when the left button is up; gives up after a few seconds,

@@ -583,11 +583,14 @@ protected:
 };
 
 TEST_F(EditorCommands, EveryBrowseButtonShowsItsDialogAndWritesOnlyWhenConfirmed) {
-    const std::wstring other = LoadSample(L"Other.lnk");
+    // Under UTF-8 the names come from outside every legacy code page.
+    const std::wstring outside =
+        TestSupport::AnsiCodePageIsUtf8() ? L" " + TestSupport::UnicodeName : L"";
+    const std::wstring other = LoadSample(L"Other" + outside + L".lnk");
     LoadSample();
-    const std::wstring file = TestSupport::WriteFile(folder / L"Other.txt", "o");
-    const std::wstring sub = folder / L"Sub";
-    const std::wstring saved = folder / L"Saved"; // as typed: no extension is added
+    const std::wstring file = TestSupport::WriteFile(folder / (L"Other" + outside + L".txt"), "o");
+    const std::wstring sub = folder / (L"Sub" + outside);
+    const std::wstring saved = folder / (L"Saved" + outside); // as typed: no extension is added
     CreateDirectoryW(sub.c_str(), nullptr);
     const std::wstring desktop = SpecialFolderName(CSIDL_DESKTOP);
     // The dialog as shown, the choice (typed or selected) and the field that shows it.
@@ -600,7 +603,9 @@ TEST_F(EditorCommands, EveryBrowseButtonShowsItsDialogAndWritesOnlyWhenConfirmed
         {4, L"引数の指定|Notes.txt|All Files (*.*)", file, 2},
         {5, L"引数の指定|" + desktop, sub, 2},
         {6, L"作業ディレクトリの指定|" + SpecialFolderName(CSIDL_DRIVES), sub, 3},
-        {1, L"名前を付けてショートカットファイルを保存する|Other.lnk|ShellLink Files (*.lnk)",
+        {1,
+         L"名前を付けてショートカットファイルを保存する|Other" + outside +
+             L".lnk|ShellLink Files (*.lnk)",
          saved, 0},
     };
     for (const auto& [index, shown, chosen, field] : rows) {
@@ -1002,6 +1007,58 @@ TEST_F(EditorCommands, AShortcutMadeByWindowsKeepsItsPartsWhenSaved) {
         GTEST_SKIP() << "Wine's shortcut object rewrites a Windows-made shortcut and loses: "
                      << testing::PrintToString(lost) << " (the shell on Windows keeps them)";
     EXPECT_TRUE(lost.empty()) << testing::PrintToString(lost);
+}
+
+// Names from outside every legacy code page. Under UTF-8 the fields show them whole and
+// a save keeps them; under a legacy code page the fields show what it holds (as the
+// ANSI interface answers), and a save that would store substitutes fails, leaving the
+// file as it was and the window open with OK and Update.
+TEST_F(EditorCommands, UnicodeNamesAreShownEditedAndSavedWhole) {
+    const std::wstring& name = TestSupport::UnicodeName;
+    const std::wstring place = folder / name;
+    ASSERT_TRUE(CreateDirectoryW(place.c_str(), nullptr));
+    const std::wstring target = TestSupport::WriteFile(place + L"\\" + name + L".txt", "x");
+    const std::wstring link = WriteSampleShortcut(
+        {.target = target, .arguments = L"/" + name, .directory = place, .description = name},
+        name + L".lnk");
+    form->txtText(0).Text(link);
+    form->Show();
+    const bool utf8 = TestSupport::AnsiCodePageIsUtf8();
+    const auto shown = [utf8](const std::wstring& text) { return utf8 ? text : ThroughAnsi(text); };
+    EXPECT_EQ(form->txtText(0).Text(), link);
+    EXPECT_EQ(form->txtText(1).Text(), target); // by its item ID list, under any code page
+    EXPECT_EQ(form->txtText(2).Text(), shown(L"/" + name));
+    EXPECT_EQ(form->txtText(3).Text(), shown(place));
+    EXPECT_EQ(form->txtText(4).Text(), shown(name));
+
+    const std::string before = TestSupport::ReadFileBytes(link);
+    for (const std::wstring& description : {L"edited " + name, std::wstring(L"plain")}) {
+        const bool held = utf8 || description == L"plain";
+        form->txtText(4).Text(description);
+        EXPECT_EQ(form->txtText(4).Text(), description); // as typed, held or not
+        Click(form->cmdCommand(2));
+        EXPECT_TRUE(CommandsEnabled(!held));
+        if (!held) {
+            EXPECT_EQ(TestSupport::ReadFileBytes(link), before);
+            Click(form->cmdCommand(0));
+            EXPECT_TRUE(form->IsLoaded());
+            continue;
+        }
+        // The fields not edited keep their names whole, whatever the window could show.
+        TestSupport::ShortcutFields saved;
+        ASSERT_TRUE(TestSupport::ReadShortcut(link, saved));
+        EXPECT_EQ(saved.description, description);
+        EXPECT_EQ(saved.arguments, L"/" + name);
+        EXPECT_EQ(saved.directory, place);
+        ShellLinkFile reread;
+        ASSERT_TRUE(reread.FileLoad(link));
+        EXPECT_EQ(reread.LinkToName(), target);
+        if (!utf8 && saved.target != target && TestSupport::RunningUnderWine())
+            GTEST_SKIP() << "Wine's shortcut object keeps the target's location only in the "
+                            "saving process's code page, here with substitutes (Windows adds a "
+                            "Unicode copy); its item ID list, which the editor reads, is whole";
+        EXPECT_EQ(saved.target, target);
+    }
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include <cwchar>
 #include <cwctype>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -216,6 +217,22 @@ TEST_F(LauncherProgram, FolderNameOutsideTheAnsiCodePageArrivesIntact) {
     const std::wstring folder = temp / L"\xD55C\xAE00";
     const std::wstring link = DocumentShortcut(L"\xD55C\xAE00", L"Report.txt", L"Report.lnk");
     ExpectExplorerStarted(RunProgram(Quoted(link)), L"EXPLORER.EXE /n,/e," + folder + L"\\");
+}
+
+// The launcher's manifest is the program's without Common Controls 6: UTF-8 stays its
+// code page.
+TEST(LauncherManifest, MakesUtf8TheCodePageWithoutCommonControls6) {
+    const HMODULE program =
+        LoadLibraryExW(TestSupport::ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_TRUE(program);
+    const HRSRC found = FindResourceW(program, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_TRUE(found);
+    const std::string_view manifest(
+        static_cast<const char*>(LockResource(LoadResource(program, found))),
+        SizeofResource(program, found));
+    EXPECT_NE(manifest.find(">UTF-8</activeCodePage>"), std::string_view::npos);
+    EXPECT_EQ(manifest.find("Common-Controls"), std::string_view::npos);
+    FreeLibrary(program);
 }
 
 TEST_F(LauncherProgram, JapaneseShortcutAndFolderUnderCodePage932) {

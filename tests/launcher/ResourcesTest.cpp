@@ -107,7 +107,7 @@ TEST(ProgramResources, VersionInformationIsJapaneseWithTheProjectsVersion) {
     EXPECT_EQ(VersionText(block, L"ProductVersion"), text);
 }
 
-TEST(ProgramResources, ManifestAsksForCommonControls6SystemDpiAndInvoker) {
+TEST(ProgramResources, ManifestAsksForCommonControls6SystemDpiUtf8AndInvoker) {
     const HMODULE module = GetModuleHandleW(nullptr);
     HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
     ASSERT_TRUE(found);
@@ -117,6 +117,7 @@ TEST(ProgramResources, ManifestAsksForCommonControls6SystemDpiAndInvoker) {
     EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
               std::string_view::npos);
     EXPECT_NE(manifest.find(">true</dpiAware>"), std::string_view::npos);
+    EXPECT_NE(manifest.find(">UTF-8</activeCodePage>"), std::string_view::npos);
     EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string_view::npos);
 }
 

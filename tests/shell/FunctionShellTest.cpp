@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 using namespace FunctionShell;
@@ -318,6 +319,44 @@ TEST(FunctionShell, JapaneseTextConvertsBothWays) {
     EXPECT_EQ(StringFromBuffer(BytesOf(JapaneseAnsi, sizeof JapaneseAnsi), false), JapaneseText);
     EXPECT_EQ(StringFromPointer(AddressOf(JapaneseAnsi), false), JapaneseText);
     EXPECT_EQ(AnsiFromString(JapaneseText), JapaneseAnsi);
-    EXPECT_EQ(std::strlen(AnsiFromString(JapaneseText).c_str()), 6u);
+    EXPECT_EQ(std::strlen(AnsiFromString(JapaneseText)->c_str()), 6u);
     EXPECT_EQ(AnsiFromString(L""), "");
+}
+
+// Whether each code page holds a text: UTF-8, the programs' own, and 932, the legacy run's.
+const std::tuple<std::wstring, bool, bool> HeldTexts[] = {
+    {L"Київ", true, false}, // Cyrillic, but ї is outside 932
+    {L"Ωμέγα", true, false},
+    {L"한글", true, false},
+    {L"Café", true, false}, // best fit would make it "Cafe"
+    {L"\U0001F600", true, false},
+    {L"C:\\¥", true, false}, // best fit would make the yen sign a backslash
+    {JapaneseText, true, true},
+    {L"a\xD800z", false, false}, // a lone surrogate half is no character
+};
+
+TEST(FunctionShell, UnicodeTextConvertsWholeOrNotAtAll) {
+    const bool utf8 = TestSupport::AnsiCodePageIsUtf8();
+    if (!utf8 && !TestSupport::AnsiCodePageIs932())
+        GTEST_SKIP() << "the table knows code pages UTF-8 and 932";
+    for (const auto& [text, inUtf8, in932] : HeldTexts) {
+        const auto ansi = AnsiFromString(text);
+        ASSERT_EQ(ansi.has_value(), utf8 ? inUtf8 : in932) << testing::PrintToString(text);
+        EXPECT_EQ(ansi ? StringFromPointer(AddressOf(ansi->c_str()), false) : text, text);
+    }
+}
+
+// The ANSI path of an item holds MAX_PATH bytes of the code page: a name outside it, or
+// a long name in two or three bytes a character, comes from the item's parsing name.
+TEST(FunctionShell, UnicodePathsComeWholeFromItemIDLists) {
+    TestSupport::TempDirectory folder;
+    for (const std::wstring& name : {TestSupport::UnicodeName, std::wstring(120, L'\x0416')}) {
+        const std::wstring directory = folder / name;
+        ASSERT_TRUE(CreateDirectoryW(directory.c_str(), nullptr));
+        const std::wstring file =
+            TestSupport::WriteFile(directory + L"\\" + name.substr(0, 30) + L".txt", "x");
+        const ItemIDList list(ItemIDListFromName(file));
+        ASSERT_TRUE(list);
+        EXPECT_EQ(PathFromItemIDList(list.Get()), file);
+    }
 }

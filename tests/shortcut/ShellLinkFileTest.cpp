@@ -172,6 +172,56 @@ TEST(ShellLinkFile, JapaneseFieldsReadBackInAFreshInstance) {
     RoundTrip(folder, fields);
 }
 
+// Every text field, through the class.
+struct TextField {
+    void (*write)(ShellLinkFile&, std::wstring_view);
+    std::wstring (*read)(const ShellLinkFile&);
+    std::wstring ShortcutFields::*sample;
+};
+
+const TextField TextFields[] = {
+    {[](ShellLinkFile& l, std::wstring_view t) { l.LinkPath(t); },
+     [](const ShellLinkFile& l) { return l.LinkPath(); }, &ShortcutFields::target},
+    {[](ShellLinkFile& l, std::wstring_view t) { l.LinkArgument(t); },
+     [](const ShellLinkFile& l) { return l.LinkArgument(); }, &ShortcutFields::arguments},
+    {[](ShellLinkFile& l, std::wstring_view t) { l.LinkDirectory(t); },
+     [](const ShellLinkFile& l) { return l.LinkDirectory(); }, &ShortcutFields::directory},
+    {[](ShellLinkFile& l, std::wstring_view t) { l.LinkDescription(t); },
+     [](const ShellLinkFile& l) { return l.LinkDescription(); }, &ShortcutFields::description},
+    {[](ShellLinkFile& l, std::wstring_view t) { l.IconPath(t); },
+     [](const ShellLinkFile& l) { return l.IconPath(); }, &ShortcutFields::iconPath},
+};
+
+// A text the code page cannot hold is never stored with substitutes: it reads back as
+// written, and the shortcut is not saved until the field is written again or reloaded.
+TEST(ShellLinkFile, UnicodeTextTheCodePageCannotHoldIsRefusedUntilRewritten) {
+    TempDirectory folder;
+    SampleShortcut sample(folder);
+    ASSERT_TRUE(sample.written);
+    const std::string saved = TestSupport::ReadFileBytes(sample.file);
+    // A lone surrogate half is no character even in UTF-8.
+    const std::wstring refused =
+        TestSupport::AnsiCodePageIsUtf8() ? L"a\xD800z" : TestSupport::UnicodeName;
+    ShellLinkFile link;
+    ASSERT_TRUE(link.FileLoad(sample.file));
+    for (const TextField& field : TextFields) {
+        const std::wstring& before = sample.fields.*field.sample;
+        SCOPED_TRACE(before);
+        field.write(link, refused);
+        EXPECT_EQ(field.read(link), refused);
+        EXPECT_TRUE(link.FileIsDirty());
+        EXPECT_FALSE(link.FileSave({}));
+        EXPECT_EQ(TestSupport::ReadFileBytes(sample.file), saved);
+        field.write(link, before);
+        EXPECT_EQ(field.read(link), before);
+    }
+    EXPECT_TRUE(link.FileSave({}));
+    link.LinkDescription(refused);
+    ASSERT_TRUE(link.FileLoad(sample.file));
+    EXPECT_FALSE(link.FileIsDirty());
+    EXPECT_EQ(link.LinkDescription(), sample.fields.description);
+}
+
 TEST(ShellLinkFile, LoadsAShortcutWrittenByThePlatform) {
     TempDirectory folder;
     SampleShortcut sample(folder);

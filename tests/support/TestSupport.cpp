@@ -67,6 +67,10 @@ bool AnsiCodePageIs932() {
     return GetACP() == 932;
 }
 
+bool AnsiCodePageIsUtf8() {
+    return GetACP() == CP_UTF8;
+}
+
 bool RunningUnderWine() {
     const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
     return ntdll && GetProcAddress(ntdll, "wine_get_version");

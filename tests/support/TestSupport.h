@@ -31,6 +31,12 @@ private:
 };
 
 bool AnsiCodePageIs932();
+// The programs' own code page, from their manifest; the cp932.* run has a legacy one.
+bool AnsiCodePageIsUtf8();
+
+// A name outside both legacy code pages 1252 and 932: Ukrainian (its ї is outside 932
+// too), Greek, Hangul, accented Latin (outside 932) and a character outside the BMP.
+inline const std::wstring UnicodeName = L"Київ Ωμέγα 한글 Café 😀";
 
 // Wine's ntdll exports its version; Windows' does not.
 bool RunningUnderWine();
