@@ -35,3 +35,12 @@ public:
 private:
     Value value_{};
 };
+
+// A typed interface pointer of the platform's own (IDataObject*, IPicture*): one
+// reference, given back with Release.
+template <typename Interface> void ReleaseInterface(Interface*& held) {
+    if (held != nullptr)
+        std::exchange(held, nullptr)->Release();
+}
+template <typename Interface>
+using InterfaceReference = Owned<Interface*, &ReleaseInterface<Interface>>;

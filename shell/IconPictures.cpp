@@ -2,6 +2,7 @@
 #include "shell/FunctionShell.h"
 #include "shell/PlatformBinding.h"
 
+#include "base/Owned.h"
 #include "base/ScopedBinding.h"
 
 #include <ole2.h>
@@ -102,8 +103,7 @@ Picture PictureFromIcon(HICON Icon) {
     if (result == S_OK && created)
         return Picture(reinterpret_cast<PointerValue>(created));
     // The icon was never taken over, so it is still ours to destroy.
-    if (created)
-        static_cast<IUnknown*>(created)->Release();
+    const InterfaceReference<IUnknown> failed(static_cast<IUnknown*>(created));
     DestroyIcon(Icon);
     return {};
 }
@@ -124,16 +124,17 @@ bool IsWindowsNT() {
 HICON IconOfPicture(const Picture& picture) {
     if (!picture)
         return nullptr;
-    IPicture* shown = nullptr;
-    if (FAILED(reinterpret_cast<IUnknown*>(picture.Get())
-                   ->QueryInterface(PictureInterface, reinterpret_cast<void**>(&shown))) ||
-        !shown)
+    IPicture* answer = nullptr;
+    const HRESULT queried =
+        reinterpret_cast<IUnknown*>(picture.Get())
+            ->QueryInterface(PictureInterface, reinterpret_cast<void**>(&answer));
+    const InterfaceReference<IPicture> shown(answer);
+    if (FAILED(queried) || !shown)
         return nullptr;
     SHORT type = PICTYPE_NONE;
     OLE_HANDLE handle = 0;
-    const bool isIcon = SUCCEEDED(shown->get_Type(&type)) && type == PICTYPE_ICON &&
-                        SUCCEEDED(shown->get_Handle(&handle));
-    shown->Release();
+    const bool isIcon = SUCCEEDED(shown.Get()->get_Type(&type)) && type == PICTYPE_ICON &&
+                        SUCCEEDED(shown.Get()->get_Handle(&handle));
     // OLE_HANDLE keeps 32 bits of a handle; a 64-bit handle is their sign extension.
     return isIcon ? static_cast<HICON>(LongToHandle(static_cast<LONG>(handle))) : nullptr;
 }

@@ -1,4 +1,5 @@
 #include "toolkit/DropTarget.h"
+#include "base/Owned.h"
 #include "base/Trace.h"
 
 #include <ole2.h>
@@ -79,14 +80,13 @@ private:
         DropTargetObject* object_;
     };
 
-    ~DropTargetObject() { Hold(nullptr); }
+    ~DropTargetObject() = default;
 
+    // A reference of its own to the data of the drag under way.
     void Hold(IDataObject* data) {
         if (data != nullptr)
             data->AddRef();
-        if (data_ != nullptr)
-            data_->Release();
-        data_ = data;
+        data_.Reset(data);
     }
 
     HRESULT Notify(DWORD keys, POINTL point, DWORD* effect, DragState state, bool drop) {
@@ -94,9 +94,10 @@ private:
             return E_INVALIDARG;
         // A handler may unload the window, which disconnects this object and lets go
         // of the data: the handler and the data stay alive until the handler returns.
-        IDataObject* const data = data_;
+        IDataObject* const data = data_.Get();
         if (data != nullptr)
             data->AddRef();
+        const InterfaceReference<IDataObject> dataDuringCall(data);
         lastKeys_ = keys;
         lastPoint_ = point;
         DragEventArgs args;
@@ -135,15 +136,13 @@ private:
             *effect = args.Effect;
             lastAnswer_ = state == DragState::Leave ? DROPEFFECT_NONE : args.Effect;
         }
-        if (data != nullptr)
-            data->Release();
         return S_OK;
     }
 
     std::atomic<ULONG> references_{1};
     HWND window_;
     DropTarget::Handler notify_;
-    IDataObject* data_ = nullptr;
+    InterfaceReference<IDataObject> data_;
     DWORD lastKeys_ = 0;
     POINTL lastPoint_{};
     DWORD lastAnswer_ = DROPEFFECT_NONE; // of the drag-over, for the drop
