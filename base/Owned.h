@@ -44,3 +44,12 @@ template <typename Interface> void ReleaseInterface(Interface*& held) {
 }
 template <typename Interface>
 using InterfaceReference = Owned<Interface*, &ReleaseInterface<Interface>>;
+
+// A handle of the window system, given back with Destroy.
+template <typename Handle, auto Destroy> void ReleaseHandle(Handle& handle) {
+    if (handle)
+        Destroy(handle);
+    handle = nullptr;
+}
+template <typename Handle, auto Destroy>
+using UniqueHandle = Owned<Handle, &ReleaseHandle<Handle, Destroy>>;

@@ -1,6 +1,7 @@
 #include "launcher/ExplorerLaunch.h"
 
 #include "base/FullPathName.h"
+#include "base/Owned.h"
 #include "base/ScopedBinding.h"
 
 #include <shellapi.h>
@@ -98,8 +99,7 @@ bool StartExplorer(std::wstring_view Folder) {
                                       FALSE, 0, nullptr, nullptr, &startup, &process))
         return false;
     // Not waiting: the handles are only given back.
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    const UniqueHandle<HANDLE, &CloseHandle> thread(process.hThread), started(process.hProcess);
     return true;
 }
 

@@ -89,22 +89,25 @@ Picture IconPictureFromItemIDList(PointerValue List) {
 }
 
 Picture PictureFromIcon(HICON Icon) {
-    if (!Icon)
+    // Ours until a picture takes it over.
+    UniqueHandle<HICON, &DestroyIcon> icon(Icon);
+    if (!icon)
         return {};
     PICTDESC description;
     ZeroMemory(&description, sizeof description);
     description.cbSizeofstruct = sizeof description;
     description.picType = PICTYPE_ICON;
-    description.icon.hicon = Icon;
+    description.icon.hicon = icon.Get();
 
     void* created = nullptr;
     const HRESULT result =
         Binding::CreatePictureCall()(&description, PictureDispInterface, TRUE, &created);
-    if (result == S_OK && created)
+    if (result == S_OK && created) {
+        icon.Release();
         return Picture(reinterpret_cast<PointerValue>(created));
-    // The icon was never taken over, so it is still ours to destroy.
+    }
+    // The icon was never taken over: its holder destroys it.
     const InterfaceReference<IUnknown> failed(static_cast<IUnknown*>(created));
-    DestroyIcon(Icon);
     return {};
 }
 

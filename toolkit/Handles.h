@@ -8,19 +8,11 @@
 
 namespace Toolkit {
 
-// Gives a handle back with Destroy and leaves the holder's variable empty.
-template <typename Handle, auto Destroy> void ReleaseClear(Handle& handle) {
-    if (handle)
-        Destroy(handle);
-    handle = nullptr;
-}
+using ::UniqueHandle;
 
 inline void ReleaseScreenContext(HDC context) {
     ReleaseDC(nullptr, context);
 }
-
-template <typename Handle, auto Destroy>
-using UniqueHandle = Owned<Handle, &ReleaseClear<Handle, Destroy>>;
 
 using UniqueFont = UniqueHandle<HFONT, &DeleteObject>;
 using UniqueBitmap = UniqueHandle<HBITMAP, &DeleteObject>;
