@@ -9,8 +9,6 @@ namespace FunctionObject {
 
 namespace {
 
-HRESULT lastHResult = 0;
-
 // Slots of IUnknown, as byte offsets into the method table.
 constexpr std::int32_t QueryInterfaceOffset = SlotOffset(0);
 constexpr std::int32_t AddRefOffset = SlotOffset(1);
@@ -53,33 +51,25 @@ VARIANT ShortArgument(std::int16_t value) {
     return argument;
 }
 
-HRESULT LastHResult() {
-    return lastHResult;
-}
-
 CreateInstanceFunction& CreateInstanceCall() {
     return BindingOf<&CoCreateInstance>();
-}
-
-bool MethodSucceeded(std::int32_t Result) {
-    return Result == S_OK && SUCCEEDED(lastHResult);
 }
 
 DispatchFunction& DispatchCall() {
     return BindingOf<&DispCallFunc>();
 }
 
-PointerValue CreateComObject(const GUID& ClassId, const GUID& InterfaceId) {
+CreateResult CreateComObject(const GUID& ClassId, const GUID& InterfaceId) {
     void* created = nullptr;
-    lastHResult = CreateInstanceCall()(ClassId, nullptr, AnyClassContext, InterfaceId, &created);
-    return SUCCEEDED(lastHResult) ? reinterpret_cast<PointerValue>(created) : 0;
+    const HRESULT status =
+        CreateInstanceCall()(ClassId, nullptr, AnyClassContext, InterfaceId, &created);
+    return {ComReference(SUCCEEDED(status) ? reinterpret_cast<PointerValue>(created) : 0), status};
 }
 
-std::int32_t CallInterface(const PointerValue& Object, std::int32_t VtableOffset,
-                           std::int32_t ArgumentCount, std::span<VARIANT> Arguments) {
-    lastHResult = -1;
+CallResult CallInterface(const PointerValue& Object, std::int32_t VtableOffset,
+                         std::int32_t ArgumentCount, std::span<VARIANT> Arguments) {
     if (Object == 0)
-        return 0;
+        return {};
     if (ArgumentCount < 0 || Arguments.size() < static_cast<std::size_t>(ArgumentCount))
         throw std::out_of_range("CallInterface: fewer arguments than ArgumentCount");
 
@@ -94,27 +84,26 @@ std::int32_t CallInterface(const PointerValue& Object, std::int32_t VtableOffset
 
     VARIANT result;
     VariantInit(&result);
-    lastHResult =
+    const HRESULT status =
         DispatchCall()(reinterpret_cast<void*>(Object), VtableOffset, CC_STDCALL, VT_I4,
                        static_cast<UINT>(ArgumentCount), types.data(), pointers.data(), &result);
-    const std::int32_t value = SUCCEEDED(lastHResult) ? result.lVal : 0;
+    const std::int32_t value = SUCCEEDED(status) ? result.lVal : 0;
     VariantClear(&result);
-    return value;
+    return {value, status};
 }
 
 PointerValue ObjectQueryInterface(const PointerValue& Object, const GUID& InterfaceId) {
     PointerValue queried = 0;
     VARIANT arguments[] = {AddressArgument(&InterfaceId), AddressArgument(&queried)};
-    const std::int32_t result = CallInterface(Object, QueryInterfaceOffset, 2, arguments);
-    return result >= 0 ? queried : 0;
+    return CallInterface(Object, QueryInterfaceOffset, 2, arguments).Value >= 0 ? queried : 0;
 }
 
 std::int32_t ObjectAddRef(const PointerValue& Object) {
-    return CallInterface(Object, AddRefOffset, 0);
+    return CallInterface(Object, AddRefOffset, 0).Value;
 }
 
 std::int32_t ObjectRelease(const PointerValue& Object) {
-    return CallInterface(Object, ReleaseOffset, 0);
+    return CallInterface(Object, ReleaseOffset, 0).Value;
 }
 
 PointerValue ObjectDuplicate(const PointerValue& Object) {

@@ -31,14 +31,18 @@ VARIANT AddressArgument(PointerValue address);
 VARIANT NumberArgument(std::int32_t value);
 VARIANT ShortArgument(std::int16_t value);
 
-// Status of the last creation or dispatch; 0 at start, -1 after a call on no object.
-HRESULT LastHResult();
+// A method's 32-bit result with the status of its dispatch: S_OK when the method was
+// reached, -1 when there was no object to call.
+struct CallResult {
+    std::int32_t Value = 0;
+    HRESULT Status = -1;
+};
 
-// True when the call just made reached its method and the method answered S_OK.
-// CallInterface answers 0 for a failed dispatch too, so 0 alone proves nothing.
-bool MethodSucceeded(std::int32_t Result);
-
-PointerValue CreateComObject(const GUID& ClassId, const GUID& InterfaceId);
+// True when the call reached its method and the method answered S_OK; a failed
+// dispatch answers 0 as well, so the value alone proves nothing.
+inline bool MethodSucceeded(const CallResult& Result) {
+    return SUCCEEDED(Result.Status) && Result.Value == S_OK;
+}
 
 // CoCreateInstance as CreateComObject calls it. A test swaps it for one scope
 // (ScopedBinding) to see which class is asked for, or to make creation fail.
@@ -50,12 +54,12 @@ using DispatchFunction = HRESULT(WINAPI*)(void*, ULONG_PTR, CALLCONV, VARTYPE, U
                                           VARIANTARG**, VARIANT*);
 DispatchFunction& DispatchCall();
 
-// Calls the method at VtableOffset (SlotOffset of its slot) of Object with the first ArgumentCount
-// elements of Arguments, passed in place. Returns the method's 32-bit result, or 0
-// when Object is 0 or the dispatch failed. Throws std::out_of_range when Arguments
-// holds fewer than ArgumentCount elements (a caller error; nothing is called).
-std::int32_t CallInterface(const PointerValue& Object, std::int32_t VtableOffset,
-                           std::int32_t ArgumentCount, std::span<VARIANT> Arguments = {});
+// Calls the method at VtableOffset (SlotOffset of its slot) of Object with the first
+// ArgumentCount elements of Arguments, passed in place. The value is 0 when Object is
+// 0 or the dispatch failed. Throws std::out_of_range when Arguments holds fewer than
+// ArgumentCount elements (a caller error; nothing is called).
+CallResult CallInterface(const PointerValue& Object, std::int32_t VtableOffset,
+                         std::int32_t ArgumentCount, std::span<VARIANT> Arguments = {});
 
 PointerValue ObjectQueryInterface(const PointerValue& Object, const GUID& InterfaceId);
 std::int32_t ObjectAddRef(const PointerValue& Object);
@@ -65,5 +69,13 @@ std::int32_t ObjectReleaseClear(PointerValue& Object);
 
 // One interface reference.
 using ComReference = Owned<PointerValue, &ObjectReleaseClear>;
+
+// A new object with the status of its creation; empty when creation failed.
+struct CreateResult {
+    ComReference Object;
+    HRESULT Status = -1;
+};
+
+CreateResult CreateComObject(const GUID& ClassId, const GUID& InterfaceId);
 
 } // namespace FunctionObject

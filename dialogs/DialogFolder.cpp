@@ -18,14 +18,15 @@ void TakeList(FunctionShell::ItemIDList& held, FunctionObject::PointerValue newL
     if (newList == held.Get() && newList > LastSpecialFolder)
         return;
     held.Reset();
-    held.Reset(newList <= LastSpecialFolder
-                   ? FunctionShell::SpecialFolderItemIDList(static_cast<std::int32_t>(newList))
-                   : newList);
+    if (newList <= LastSpecialFolder)
+        held = FunctionShell::SpecialFolderItemIDList(static_cast<std::int32_t>(newList));
+    else
+        held.Reset(newList);
 }
 
 void TakeListOfName(FunctionShell::ItemIDList& held, std::wstring_view name) {
     held.Reset();
-    held.Reset(FunctionShell::ItemIDListFromName(name, 0));
+    held = FunctionShell::ItemIDListFromName(name, 0);
 }
 
 std::wstring NameOf(FunctionObject::PointerValue list) {
@@ -47,16 +48,16 @@ bool DialogFolder::DialogShowModal() {
     parameters.lpfn = DialogFolderFunction::FolderDialogCallback;
     parameters.lParam = reinterpret_cast<LPARAM>(this);
 
-    const auto chosen =
-        reinterpret_cast<PointerValue>(DialogPlatform::BrowseForFolderCall()(&parameters));
-    if (chosen == 0)
+    FunctionShell::ItemIDList chosen(
+        reinterpret_cast<PointerValue>(DialogPlatform::BrowseForFolderCall()(&parameters)));
+    if (!chosen)
         return false;
-    Selected.Reset(chosen);
+    Selected = std::move(chosen);
     return true;
 }
 
 DialogFolder::PointerValue DialogFolder::FolderPIDL() const {
-    return FunctionShell::CloneItemIDList(Selected.Get());
+    return FunctionShell::CloneItemIDList(Selected.Get()).Release();
 }
 
 void DialogFolder::FolderPIDL(PointerValue NewPIDL) {
@@ -76,7 +77,7 @@ std::wstring DialogFolder::FolderPath() const {
 }
 
 DialogFolder::PointerValue DialogFolder::FolderRootPIDL() const {
-    return FunctionShell::CloneItemIDList(Root.Get());
+    return FunctionShell::CloneItemIDList(Root.Get()).Release();
 }
 
 void DialogFolder::FolderRootPIDL(PointerValue NewPIDL) {

@@ -1,6 +1,5 @@
 #include "shell/DragData.h"
 #include "base/Trace.h"
-#include "shell/FunctionShell.h"
 #include "shell/PlatformBinding.h"
 
 #include "base/ScopedBinding.h"
@@ -93,23 +92,23 @@ PointerValue ListInside(std::span<const std::byte> bytes, std::uint64_t offset) 
 }
 
 // The first item of a "Shell IDList Array" block (CIDA) as a new absolute list.
-PointerValue FirstItemOf(std::span<const std::byte> bytes) {
+ItemIDList FirstItemOf(std::span<const std::byte> bytes) {
     const auto count = ReadAt<std::int32_t>(bytes, 0);
     if (!count || *count < 0)
-        return 0;
+        return {};
     // The offset table, one entry for the folder and one for each item, must fit.
     const std::uint64_t tableEnd = sizeof(std::uint32_t) * (2 + std::uint64_t(*count));
     if (tableEnd > bytes.size())
-        return 0;
+        return {};
 
     const PointerValue folder = ListInside(bytes, *ReadAt<std::uint32_t>(bytes, 4));
     if (folder == 0)
-        return 0;
+        return {};
     if (*count == 0)
         return CloneItemIDList(folder);
     const PointerValue item = ListInside(bytes, *ReadAt<std::uint32_t>(bytes, 8));
     if (item == 0)
-        return 0;
+        return {};
     return CombineItemIDList(folder, item);
 }
 
@@ -166,20 +165,20 @@ std::int16_t ShellIDListFormat() {
 
 // Drag data comes from another program: every count, offset and list is checked
 // against the block's real size before anything is read.
-PointerValue ItemIDListFromData(IDataObject* Data) {
+ItemIDList ItemIDListFromData(IDataObject* Data) {
     try {
         const std::int16_t format = ShellIDListFormat();
         Medium medium;
         if (format == 0 ||
             !GetGlobalData(Data, static_cast<CLIPFORMAT>(static_cast<std::uint16_t>(format)),
                            medium))
-            return 0;
+            return {};
         const LockedGlobal block(medium.Global());
         // The result is a new list (clone or combination), never a pointer into the block.
         return FirstItemOf(block.Bytes());
     } catch (...) {
         TraceFailure(L"reading an item ID list from drag data");
-        return 0;
+        return {};
     }
 }
 

@@ -2,7 +2,7 @@
 // format and the dropped file list.
 #pragma once
 
-#include "com/FunctionObject.h"
+#include "shell/FunctionShell.h"
 
 #include <windows.h>
 #include <objidl.h>
@@ -12,14 +12,12 @@
 
 namespace FunctionShell {
 
-using FunctionObject::PointerValue;
-
 // Low 16 bits of the registered format number (negative as a 16-bit value); 0 when
 // it cannot be registered.
 std::int16_t ShellIDListFormat();
-// New absolute item ID list of the first dragged item, owned by the caller; 0 when
-// the data offers no well-formed "Shell IDList Array".
-PointerValue ItemIDListFromData(IDataObject* Data);
+// New absolute item ID list of the first dragged item; empty when the data offers no
+// well-formed "Shell IDList Array".
+ItemIDList ItemIDListFromData(IDataObject* Data);
 // First name of the data's file list (CF_HDROP); empty when there is none.
 std::wstring FileNameFromData(IDataObject* Data);
 

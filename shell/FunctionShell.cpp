@@ -33,7 +33,7 @@ auto AsList(PointerValue list) {
 
 // A folder reference for one call: the caller's own (duplicated) or the desktop.
 ComReference FolderForCall(PointerValue parentFolder) {
-    return ComReference(parentFolder != 0 ? ObjectDuplicate(parentFolder) : GetDesktopFolder());
+    return parentFolder != 0 ? ComReference(ObjectDuplicate(parentFolder)) : GetDesktopFolder();
 }
 
 // No flags are needed this way: every character of a code page has one Unicode form,
@@ -79,10 +79,10 @@ std::optional<std::string> ToAnsi(std::wstring_view text, bool display) {
 
 } // namespace
 
-PointerValue GetDesktopFolder() {
+ComReference GetDesktopFolder() {
     IShellFolder* desktop = nullptr;
     SHGetDesktopFolder(&desktop);
-    return reinterpret_cast<PointerValue>(desktop);
+    return ComReference(reinterpret_cast<PointerValue>(desktop));
 }
 
 void FreeItemIDList(PointerValue& List) {
@@ -92,20 +92,21 @@ void FreeItemIDList(PointerValue& List) {
     List = 0;
 }
 
-PointerValue CloneItemIDList(PointerValue List) {
+ItemIDList CloneItemIDList(PointerValue List) {
     if (List == 0)
-        return 0;
+        return {};
     const auto clone = Shell32Ordinal<ItemIDListFunction1>(18);
-    return clone ? reinterpret_cast<PointerValue>(clone(AsList(List))) : 0;
+    return ItemIDList(clone ? reinterpret_cast<PointerValue>(clone(AsList(List))) : 0);
 }
 
-PointerValue CombineItemIDList(PointerValue First, PointerValue Second) {
+ItemIDList CombineItemIDList(PointerValue First, PointerValue Second) {
     if (First == 0)
         return CloneItemIDList(Second);
     if (Second == 0)
         return CloneItemIDList(First);
     const auto combine = Shell32Ordinal<ItemIDListFunction2>(25);
-    return combine ? reinterpret_cast<PointerValue>(combine(AsList(First), AsList(Second))) : 0;
+    return ItemIDList(
+        combine ? reinterpret_cast<PointerValue>(combine(AsList(First), AsList(Second))) : 0);
 }
 
 std::wstring PathFromItemIDList(PointerValue List) {
@@ -149,9 +150,9 @@ std::wstring NameFromItemIDList(PointerValue List, PointerValue ParentFolder) {
     }
 }
 
-PointerValue ItemIDListFromName(std::wstring_view Name, PointerValue ParentFolder) {
+ItemIDList ItemIDListFromName(std::wstring_view Name, PointerValue ParentFolder) {
     if (Name.empty())
-        return 0;
+        return {};
     const ComReference folder = FolderForCall(ParentFolder);
     const std::wstring terminated(Name);
     ULONG parsedCount = 0;
@@ -163,13 +164,14 @@ PointerValue ItemIDListFromName(std::wstring_view Name, PointerValue ParentFolde
                            AddressArgument(&list),
                            NumberArgument(0)};
     CallInterface(folder.Variable(), ParseDisplayNameOffset, 6, arguments);
-    return list;
+    // Ours whatever the method answered.
+    return ItemIDList(list);
 }
 
-PointerValue SpecialFolderItemIDList(std::int32_t SpecialFolder) {
+ItemIDList SpecialFolderItemIDList(std::int32_t SpecialFolder) {
     LPITEMIDLIST list = nullptr;
     SHGetSpecialFolderLocation(nullptr, SpecialFolder, &list);
-    return reinterpret_cast<PointerValue>(list);
+    return ItemIDList(reinterpret_cast<PointerValue>(list));
 }
 
 std::wstring StringFromBuffer(std::span<const std::byte> Buffer, bool Utf16) {

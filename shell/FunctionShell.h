@@ -1,6 +1,6 @@
 // Item ID lists, display names and the text converters for platform buffers.
-// Every list handed out is a new allocation of the COM task allocator owned by the
-// caller, who frees it with FreeItemIDList (or lets an ItemIDList holder do it).
+// Every list handed out is a new allocation of the COM task allocator, in an
+// ItemIDList holder that frees it with FreeItemIDList.
 #pragma once
 
 #include "com/FunctionObject.h"
@@ -16,16 +16,20 @@ namespace FunctionShell {
 
 using FunctionObject::PointerValue;
 
-PointerValue GetDesktopFolder();
+FunctionObject::ComReference GetDesktopFolder();
 
 void FreeItemIDList(PointerValue& List);
-PointerValue CloneItemIDList(PointerValue List);
-PointerValue CombineItemIDList(PointerValue First, PointerValue Second);
+
+// One item ID list.
+using ItemIDList = Owned<PointerValue, &FreeItemIDList>;
+
+ItemIDList CloneItemIDList(PointerValue List);
+ItemIDList CombineItemIDList(PointerValue First, PointerValue Second);
 
 std::wstring PathFromItemIDList(PointerValue List);
 std::wstring NameFromItemIDList(PointerValue List, PointerValue ParentFolder = 0);
-PointerValue ItemIDListFromName(std::wstring_view Name, PointerValue ParentFolder = 0);
-PointerValue SpecialFolderItemIDList(std::int32_t SpecialFolder);
+ItemIDList ItemIDListFromName(std::wstring_view Name, PointerValue ParentFolder = 0);
+ItemIDList SpecialFolderItemIDList(std::int32_t SpecialFolder);
 
 // Text up to the first NUL of a platform buffer (UTF-16 code units, or ANSI bytes in
 // the system code page); the whole text when there is no NUL.
@@ -47,8 +51,5 @@ std::string AnsiForDisplay(std::wstring_view Text);
 constexpr std::size_t AnsiCapacity(std::size_t Units) {
     return Units * 3;
 }
-
-// One item ID list.
-using ItemIDList = Owned<PointerValue, &FreeItemIDList>;
 
 } // namespace FunctionShell

@@ -18,7 +18,6 @@ using FunctionObject::ObjectQueryInterface;
 using FunctionObject::ShortArgument;
 using FunctionObject::SlotOffset;
 using FunctionShell::AnsiFromString;
-using FunctionShell::FreeItemIDList;
 using FunctionShell::ItemIDList;
 using FunctionShell::StringFromBuffer;
 
@@ -134,7 +133,7 @@ ShellLinkFile::ShellLinkFile() {
     IidShellLinkA = MakeGuid(0x000214EE, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46});
     IidPersistFile = MakeGuid(0x0000010B, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46});
 
-    ShellLinkObject.Reset(CreateComObject(ClsidShellLink, IidShellLinkA));
+    ShellLinkObject = CreateComObject(ClsidShellLink, IidShellLinkA).Object;
     PersistFileObject.Reset(ObjectQueryInterface(ShellLinkObject.Variable(), IidPersistFile));
     IconLocationRead(IconPathCache, IconIndexCache);
 }
@@ -150,7 +149,7 @@ bool ShellLinkFile::FileLoad(std::wstring_view FileNameToLoad) {
 
     // The new object stays apart until every step has worked, so a failure leaves
     // the current shortcut, its file name and its icon caches as they were.
-    ComReference persist(CreateComObject(classId, IidPersistFile));
+    ComReference persist = CreateComObject(classId, IidPersistFile).Object;
     if (!persist)
         return false;
     if (!loadedName.empty()) {
@@ -216,13 +215,11 @@ ShellLinkFile::PointerValue ShellLinkFile::LinkTo() const {
         return 0;
     PointerValue list = 0;
     VARIANT arguments[] = {AddressArgument(&list)};
-    if (!MethodSucceeded(
-            CallInterface(ShellLinkObject.Variable(), GetIDListOffset, 1, arguments))) {
-        // A list handed out together with a failure would otherwise have no owner.
-        FreeItemIDList(list);
-        return 0;
-    }
-    return list;
+    const bool read =
+        MethodSucceeded(CallInterface(ShellLinkObject.Variable(), GetIDListOffset, 1, arguments));
+    // A list handed out together with a failure is freed here.
+    ItemIDList held(list);
+    return read ? held.Release() : 0;
 }
 
 void ShellLinkFile::LinkTo(PointerValue NewTo) {

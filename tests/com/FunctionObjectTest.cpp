@@ -36,18 +36,20 @@ TEST(FunctionObject, ReferenceCountsBalance) {
 TEST(FunctionObject, CallOnNoObjectCallsNothingAndLeavesMinusOne) {
     const PointerValue none = 0;
     VARIANT arguments[] = {NumberArgument(1), NumberArgument(2)};
-    EXPECT_EQ(CallInterface(none, ProbeOffset, 2, arguments), 0);
-    EXPECT_EQ(LastHResult(), -1);
+    const CallResult noObject = CallInterface(none, ProbeOffset, 2, arguments);
+    EXPECT_EQ(noObject.Value, 0);
+    EXPECT_EQ(noObject.Status, -1);
 
     // Even a list that is too short is not looked at when there is no object.
-    EXPECT_EQ(CallInterface(none, ProbeOffset, 5, arguments), 0);
-    EXPECT_EQ(LastHResult(), -1);
+    const CallResult tooShort = CallInterface(none, ProbeOffset, 5, arguments);
+    EXPECT_EQ(tooShort.Value, 0);
+    EXPECT_EQ(tooShort.Status, -1);
 
     EXPECT_EQ(ObjectAddRef(none), 0);
     EXPECT_EQ(ObjectRelease(none), 0);
     EXPECT_EQ(ObjectDuplicate(none), 0u);
     EXPECT_EQ(ObjectQueryInterface(none, IID_IUnknown), 0u);
-    EXPECT_EQ(LastHResult(), -1);
+    EXPECT_EQ(CallInterface(none, SlotOffset(0), 2, arguments).Status, -1);
 }
 
 TEST(FunctionObject, MethodFailureIsTheResultWhileTheDispatchSucceeded) {
@@ -56,8 +58,9 @@ TEST(FunctionObject, MethodFailureIsTheResultWhileTheDispatchSucceeded) {
     object.probeResult = E_ACCESSDENIED;
     VARIANT arguments[] = {NumberArgument(0x12345678), NumberArgument(-1)};
 
-    EXPECT_EQ(CallInterface(variable, ProbeOffset, 2, arguments), E_ACCESSDENIED);
-    EXPECT_EQ(LastHResult(), S_OK);
+    const CallResult answer = CallInterface(variable, ProbeOffset, 2, arguments);
+    EXPECT_EQ(answer.Value, E_ACCESSDENIED);
+    EXPECT_EQ(answer.Status, S_OK);
     EXPECT_EQ(object.probeCalls, 1);
     EXPECT_EQ(object.probeFirst, 0x12345678u);
     EXPECT_EQ(object.probeSecond, 0xFFFFFFFFu);
@@ -69,7 +72,7 @@ TEST(FunctionObject, ShortArgumentArrivesWithItsUpperHalfClear) {
     // The dispatcher hands on the whole 4-byte value slot of a VT_I2 argument.
     VARIANT arguments[] = {ShortArgument(0x0203), AddressArgument(&object)};
 
-    EXPECT_EQ(CallInterface(variable, ProbeOffset, 2, arguments), S_OK);
+    EXPECT_EQ(CallInterface(variable, ProbeOffset, 2, arguments).Value, S_OK);
     EXPECT_EQ(object.probeFirst, 0x0203u);
     EXPECT_EQ(object.probeSecond, reinterpret_cast<std::uintptr_t>(&object));
 }
@@ -91,9 +94,10 @@ TEST(FunctionObject, NoArgumentsNeedNoList) {
     constexpr std::int32_t addRefOffset = SlotOffset(1);
     constexpr std::int32_t releaseOffset = SlotOffset(2);
 
-    EXPECT_EQ(CallInterface(variable, addRefOffset, 0), 2);
-    EXPECT_EQ(LastHResult(), S_OK);
-    EXPECT_EQ(CallInterface(variable, releaseOffset, 0, {}), 1);
+    const CallResult addRef = CallInterface(variable, addRefOffset, 0);
+    EXPECT_EQ(addRef.Value, 2);
+    EXPECT_EQ(addRef.Status, S_OK);
+    EXPECT_EQ(CallInterface(variable, releaseOffset, 0, {}).Value, 1);
     EXPECT_EQ(object.addRefCalls(), 1);
     EXPECT_EQ(object.releaseCalls(), 1);
 }
@@ -108,7 +112,11 @@ TEST(FunctionObject, QueryInterfaceGivesANewReferenceOrZero) {
     EXPECT_EQ(ObjectReleaseClear(unknown), 1);
 
     EXPECT_EQ(ObjectQueryInterface(variable, IID_IShellFolder), 0u);
-    EXPECT_EQ(LastHResult(), S_OK); // the dispatch worked; the method said no
+    // The dispatch worked; the method said no.
+    VARIANT arguments[] = {AddressArgument(&IID_IShellFolder), AddressArgument(&unknown)};
+    const CallResult refused = CallInterface(variable, SlotOffset(0), 2, arguments);
+    EXPECT_EQ(refused.Status, S_OK);
+    EXPECT_EQ(refused.Value, E_NOINTERFACE);
     EXPECT_EQ(object.references(), 1);
 }
 
@@ -148,21 +156,22 @@ TEST(FunctionObject, ComReferenceOwnsOneReference) {
 }
 
 TEST(FunctionObject, CreationStatusIsTheCreationResult) {
-    PointerValue link = CreateComObject(CLSID_ShellLink, IID_IUnknown);
-    EXPECT_NE(link, 0u);
-    EXPECT_EQ(LastHResult(), S_OK);
-    ObjectReleaseClear(link);
+    const CreateResult link = CreateComObject(CLSID_ShellLink, IID_IUnknown);
+    EXPECT_NE(link.Object.Get(), 0u);
+    EXPECT_EQ(link.Status, S_OK);
 
     void* oracle = nullptr;
     const HRESULT expected =
         CoCreateInstance(UnregisteredClass, nullptr, CLSCTX_ALL, IID_IUnknown, &oracle);
     ASSERT_LT(expected, 0);
-    EXPECT_EQ(CreateComObject(UnregisteredClass, IID_IUnknown), 0u);
-    EXPECT_EQ(LastHResult(), expected);
+    const CreateResult unregistered = CreateComObject(UnregisteredClass, IID_IUnknown);
+    EXPECT_EQ(unregistered.Object.Get(), 0u);
+    EXPECT_EQ(unregistered.Status, expected);
 
     // A class that lacks the interface asked for.
-    EXPECT_EQ(CreateComObject(CLSID_ShellLink, IID_IShellFolder), 0u);
-    EXPECT_EQ(LastHResult(), E_NOINTERFACE);
+    const CreateResult lacking = CreateComObject(CLSID_ShellLink, IID_IShellFolder);
+    EXPECT_EQ(lacking.Object.Get(), 0u);
+    EXPECT_EQ(lacking.Status, E_NOINTERFACE);
 }
 
 namespace {
@@ -180,11 +189,10 @@ HRESULT WINAPI FailingCreation(REFCLSID classId, LPUNKNOWN, DWORD, REFIID, LPVOI
 TEST(FunctionObject, CreationBindingLastsOneScope) {
     {
         const ScopedBinding binding(CreateInstanceCall(), &FailingCreation);
-        EXPECT_EQ(CreateComObject(CLSID_ShellLink, IID_IUnknown), 0u);
-        EXPECT_EQ(LastHResult(), CO_E_SERVER_EXEC_FAILURE);
+        const CreateResult failed = CreateComObject(CLSID_ShellLink, IID_IUnknown);
+        EXPECT_EQ(failed.Object.Get(), 0u);
+        EXPECT_EQ(failed.Status, CO_E_SERVER_EXEC_FAILURE);
         EXPECT_EQ(askedClass, &CLSID_ShellLink);
     }
-    PointerValue link = CreateComObject(CLSID_ShellLink, IID_IUnknown);
-    EXPECT_NE(link, 0u);
-    ObjectReleaseClear(link);
+    EXPECT_TRUE(CreateComObject(CLSID_ShellLink, IID_IUnknown).Object);
 }

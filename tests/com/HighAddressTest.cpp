@@ -93,7 +93,7 @@ TEST(HighAddress, SlotCallsCarryWholeAddresses) {
     // An address argument arrives whole.
     const auto argument = reinterpret_cast<PointerValue>(memory.Bytes() + 0x1234);
     VARIANT arguments[] = {AddressArgument(argument), NumberArgument(-1)};
-    EXPECT_EQ(CallInterface(object, SlotOffset(3), 2, arguments), S_OK);
+    EXPECT_EQ(CallInterface(object, SlotOffset(3), 2, arguments).Value, S_OK);
     EXPECT_EQ(high.Object().probeFirst, argument);
     EXPECT_EQ(high.Object().probeSecond, 0xFFFFFFFFu);
 

@@ -175,7 +175,7 @@ TEST_F(DialogFolderSeam, PassesRootOwnerFlagsAndItself) {
     DialogFolder dialog;
     dialog.DialogOwner(form);
     dialog.DialogFlags(0x4);
-    const PointerValue root = ItemIDListFromName(L"C:\\", 0);
+    const PointerValue root = ItemIDListFromName(L"C:\\", 0).Release();
     ASSERT_NE(root, 0u);
     dialog.FolderRootPIDL(root); // taken over
 
@@ -199,9 +199,9 @@ TEST_F(DialogFolderSeam, PassesRootOwnerFlagsAndItself) {
 TEST_F(DialogFolderSeam, ConfirmFreesTheOldListOnceAndCancelKeepsTheNew) {
     TempDirectory first, second;
     DialogFolder dialog;
-    const PointerValue old = ItemIDListFromName(first.Path().wstring(), 0);
+    const PointerValue old = ItemIDListFromName(first.Path().wstring(), 0).Release();
     dialog.FolderPIDL(old);
-    browsed.answer = ItemIDListFromName(second.Path().wstring(), 0);
+    browsed.answer = ItemIDListFromName(second.Path().wstring(), 0).Release();
     const auto chosen = reinterpret_cast<const void*>(browsed.answer);
     {
         TaskFreeRecorder frees;

@@ -75,10 +75,10 @@ protected:
     }
 
     // A hand-made "Shell IDList Array" block: a count, offsets and lists.
-    PointerValue ListFromBlock(const std::string& bytes) {
+    ItemIDList ListFromBlock(const std::string& bytes) {
         BlockData data(IDListFormat(), bytes);
         EXPECT_EQ(data.BlockSize(), bytes.size()) << "the block must end where its bytes end";
-        const PointerValue list = ItemIDListFromData(&data);
+        ItemIDList list = ItemIDListFromData(&data);
         EXPECT_EQ(data.Deliveries(), 1);
         EXPECT_EQ(data.MediaHeld(), 0);
         return list;
@@ -113,7 +113,7 @@ TEST_F(DragData, AFailedRegistrationIsTriedAgain) {
         EXPECT_EQ(registrations, 2);
         // Without a format number there is nothing to ask the data for.
         BlockData data(0, "");
-        EXPECT_EQ(ItemIDListFromData(&data), 0u);
+        EXPECT_EQ(ItemIDListFromData(&data).Get(), 0u);
         EXPECT_EQ(data.Deliveries(), 0);
     }
     registrations = 0;
@@ -183,10 +183,10 @@ TEST_F(DragData, AJapaneseFileThroughTheAnsiPath) {
 TEST_F(DragData, PlainTextIsNeitherFileNorItem) {
     BlockData text(CF_TEXT, std::string("dropped words\0", 14));
     EXPECT_EQ(FileNameFromData(&text), L"");
-    EXPECT_EQ(ItemIDListFromData(&text), 0u);
+    EXPECT_EQ(ItemIDListFromData(&text).Get(), 0u);
     EXPECT_EQ(text.Deliveries(), 0);
     EXPECT_EQ(FileNameFromData(nullptr), L"");
-    EXPECT_EQ(ItemIDListFromData(nullptr), 0u);
+    EXPECT_EQ(ItemIDListFromData(nullptr).Get(), 0u);
 }
 
 TEST_F(DragData, AWellFormedBlockOfOurOwn) {
@@ -246,9 +246,7 @@ TEST_F(DragData, MalformedBlocksGiveNoList) {
     };
     for (const Case& malformed : cases) {
         SCOPED_TRACE(malformed.what);
-        PointerValue list = ListFromBlock(malformed.bytes);
-        EXPECT_EQ(list, 0u);
-        FreeItemIDList(list);
+        EXPECT_EQ(ListFromBlock(malformed.bytes).Get(), 0u);
     }
 }
 

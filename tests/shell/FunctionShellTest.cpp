@@ -129,8 +129,8 @@ public:
 } // namespace
 
 TEST(FunctionShell, CloneCombineAndFreeGiveNewLists) {
-    EXPECT_EQ(CloneItemIDList(0), 0u);
-    EXPECT_EQ(CombineItemIDList(0, 0), 0u);
+    EXPECT_EQ(CloneItemIDList(0).Get(), 0u);
+    EXPECT_EQ(CombineItemIDList(0, 0).Get(), 0u);
 
     ItemIDList computer(SpecialFolderItemIDList(CSIDL_DRIVES));
     ASSERT_TRUE(computer);
@@ -187,12 +187,12 @@ TEST(FunctionShell, PathAndParsingNameOfFilesAndVirtualFolders) {
 
 TEST(FunctionShell, NamesThatDoNotParseGiveNoList) {
     TestSupport::TempDirectory folder;
-    EXPECT_EQ(ItemIDListFromName(folder / L"missing.txt"), 0u);
-    EXPECT_EQ(ItemIDListFromName(folder / L"missing\\deeper.txt"), 0u);
+    EXPECT_EQ(ItemIDListFromName(folder / L"missing.txt").Get(), 0u);
+    EXPECT_EQ(ItemIDListFromName(folder / L"missing\\deeper.txt").Get(), 0u);
 
     // An empty name takes no folder reference at all.
     FakeFolder parent;
-    EXPECT_EQ(ItemIDListFromName(L"", parent.Pointer()), 0u);
+    EXPECT_EQ(ItemIDListFromName(L"", parent.Pointer()).Get(), 0u);
     EXPECT_EQ(parent.addRefCalls, 0);
     EXPECT_TRUE(parent.parsedName.empty());
 }
