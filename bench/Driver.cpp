@@ -212,10 +212,6 @@ void WholeRuns(const Sample& sample, int rounds) {
         // from Common Controls 6 (visual styles), as the controls of trwkedit.exe do.
         {"baseline, Common Controls 6", own + L"bench_baseline_styled.exe"},
     };
-    const Program& launcher = programs[0];
-    const Program& baseline = programs[1];
-    const Program& script = programs[2];
-    const Program& timedCopy = programs[3];
     const std::size_t ownPrograms = programs.size();
     // Other builds to compare in the same run, as Windows paths separated by ';'.
     std::vector<std::string> names;
@@ -253,6 +249,11 @@ void WholeRuns(const Sample& sample, int rounds) {
         std::printf("  %-34s %8.2f %8.2f\n", what, over.Median() / under.Median(),
                     over.Trimmed() / under.Trimmed());
     };
+    // Taken only now: the other builds above may have moved the programs in memory.
+    const Program& launcher = programs[0];
+    const Program& baseline = programs[1];
+    const Program& script = programs[2];
+    const Program& timedCopy = programs[3];
     ratio("launcher / baseline (goal 1.25)", launcher, baseline);
     ratio("launcher / script (goal 0.9)", launcher, script);
     ratio("timed copy / launcher", timedCopy, launcher);

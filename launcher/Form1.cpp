@@ -100,6 +100,7 @@ Form1::Form1(std::wstring Arguments)
     : Form(L"Tarnwick", Toolkit::Twips{1, 1, 15, 15}, Toolkit::FontSpec{}),
       arguments_(std::move(Arguments)) {
     IconResource(IDI_TARNWICK);
+    NeverDisplayed();
 }
 
 void Form1::Form_Load() {

@@ -123,8 +123,9 @@ void Form::LoadWindowAndControls() {
     RECT frame{0, 0, client.Width, client.Height};
     AdjustWindowRectEx(&frame, FormStyle, FALSE, FormExtendedStyle);
     CreateWindowExW(FormExtendedStyle, FormClassName, caption_.c_str(), FormStyle, CW_USEDEFAULT,
-                    CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr,
-                    nullptr, GetModuleHandleW(nullptr), this);
+                    CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
+                    neverDisplayed_ ? HWND_MESSAGE : nullptr, nullptr, GetModuleHandleW(nullptr),
+                    this);
     // window_ is set from WM_NCCREATE on; without a window the controls still keep
     // their values, so the form's logic runs all the same.
     if (window_ != nullptr) {

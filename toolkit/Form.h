@@ -82,6 +82,9 @@ protected:
     // A program icon for the caption (a resource of the program); 0 for none. It is
     // set on the window when the window is first shown or asked for its icon.
     void IconResource(int NewResourceId) { iconResource_ = NewResourceId; }
+    // For a form that is never displayed: its window is message-only, so the window
+    // system makes no screen window for it.
+    void NeverDisplayed() { neverDisplayed_ = true; }
     virtual void Form_Load() {}
     virtual void Form_Unload() {}
 
@@ -122,6 +125,7 @@ private:
     HWND toolTip_ = nullptr; // owned by the window: it goes with it
     HWND lastFocus_ = nullptr;
     int iconResource_ = 0;
+    bool neverDisplayed_ = false;
     // Unloaded -> Loading -> Loaded -> Unloading -> Unloaded. An unload inside one of
     // the form's own events ends in UnloadedInEvent instead, which lasts until that
     // event returns: the form does not load again meanwhile.
