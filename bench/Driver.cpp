@@ -101,13 +101,23 @@ struct Sample {
 };
 
 // What a user might write instead of the program: the shortcut resolved through the
-// shell's automation object, Explorer started on the folder of its target.
-constexpr char ResolverScript[] = "Set shell = CreateObject(\"WScript.Shell\")\r\n"
-                                  "path = WScript.Arguments(0)\r\n"
-                                  "target = shell.CreateShortcut(path).TargetPath\r\n"
-                                  "If target = \"\" Then target = path\r\n"
-                                  "folder = Left(target, InStrRev(target, \"\\\"))\r\n"
-                                  "shell.Run \"EXPLORER.EXE /n,/e,\" & folder, 1, False\r\n";
+// shell's automation object, Explorer started on the folder of its target. (Wine's
+// WScript.Shell shortcut answers no TargetPath: a script through it stops there.)
+// Run searches system32 first, where Wine's own Explorer is; the Windows folder's is
+// the one the program's search finds.
+constexpr char ResolverScript[] =
+    "path = WScript.Arguments(0)\r\n"
+    "at = InStrRev(path, \"\\\")\r\n"
+    "Set item = CreateObject(\"Shell.Application\").NameSpace(Left(path, at))"
+    ".ParseName(Mid(path, at + 1))\r\n"
+    "target = \"\"\r\n"
+    "If Not item Is Nothing Then\r\n"
+    "    If item.IsLink Then target = item.GetLink.Path\r\n"
+    "End If\r\n"
+    "If target = \"\" Then target = path\r\n"
+    "folder = Left(target, InStrRev(target, \"\\\"))\r\n"
+    "CreateObject(\"WScript.Shell\").Run \"%SystemRoot%\\EXPLORER.EXE /n,/e,\" & folder, 1, "
+    "False\r\n";
 
 bool WriteShortcut(const std::wstring& path, const std::wstring& target) {
     IShellLinkW* link = nullptr;
@@ -159,10 +169,15 @@ bool MakeSample(Sample& sample) {
 
 // ----- Whole runs.
 
+struct Run {
+    double milliseconds = -1;
+    bool startedExplorer = false;
+};
+
 // From the start of the process to its end; the recorder's line is waited for
 // afterwards, outside the time, so that no run overlaps the previous one's Explorer.
-double TimedRun(const std::wstring& program, const std::wstring& arguments,
-                const std::wstring& shortcut, const std::wstring& record) {
+Run TimedRun(const std::wstring& program, const std::wstring& arguments,
+             const std::wstring& shortcut, const std::wstring& record) {
     const std::size_t recorded = Lines(record).size();
     std::wstring commandLine = L"\"" + program + L"\" " + arguments + L"\"" + shortcut + L"\"";
     STARTUPINFOW startup{};
@@ -171,7 +186,7 @@ double TimedRun(const std::wstring& program, const std::wstring& arguments,
     const double start = Milliseconds();
     if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &process))
-        return -1;
+        return {};
     WaitForSingleObject(process.hProcess, 60000);
     const double elapsed = Milliseconds() - start;
     CloseHandle(process.hThread);
@@ -179,7 +194,7 @@ double TimedRun(const std::wstring& program, const std::wstring& arguments,
     for (int wait = 0; wait < 500 && Lines(record).size() == recorded; ++wait)
         Sleep(10);
     Sleep(100);
-    return elapsed;
+    return {elapsed, Lines(record).size() > recorded};
 }
 
 struct Program {
@@ -187,6 +202,7 @@ struct Program {
     std::wstring path;
     std::wstring arguments{}; // before the shortcut's
     std::vector<double> times{};
+    int startedExplorer = 0;
     double Median() const { return ::Median(times); }
     double Trimmed() const { return TrimmedMean(times); }
 };
@@ -236,15 +252,20 @@ void WholeRuns(const Sample& sample, int rounds) {
     for (int round = 0; round < rounds; ++round) {
         for (std::size_t i = 0; i < programs.size(); ++i) {
             Program& program = programs[round % 2 ? programs.size() - 1 - i : i];
-            program.times.push_back(
-                TimedRun(program.path, program.arguments, sample.shortcut, sample.record));
+            const Run run =
+                TimedRun(program.path, program.arguments, sample.shortcut, sample.record);
+            program.times.push_back(run.milliseconds);
+            program.startedExplorer += run.startedExplorer;
         }
     }
 
     std::printf("Whole runs on one shortcut, %d interleaved rounds, ms:\n", rounds);
-    std::printf("  %-34s %8s %8s\n", "", "median", "trimmed");
+    // A run that did not start Explorer did not do the work: its time proves nothing.
+    std::printf("  %-34s %8s %8s  %s\n", "", "median", "trimmed", "started Explorer");
     for (const Program& program : programs)
-        std::printf("  %-34s %8.1f %8.1f\n", program.name, program.Median(), program.Trimmed());
+        std::printf("  %-34s %8.1f %8.1f  %d of %d%s\n", program.name, program.Median(),
+                    program.Trimmed(), program.startedExplorer, rounds,
+                    program.startedExplorer == rounds ? "" : ": NOT EVERY RUN");
     const auto ratio = [](const char* what, const Program& over, const Program& under) {
         std::printf("  %-34s %8.2f %8.2f\n", what, over.Median() / under.Median(),
                     over.Trimmed() / under.Trimmed());
