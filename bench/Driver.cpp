@@ -10,6 +10,7 @@
 #include "launcher/ExplorerLaunch.h"
 #include "shell/IconPictures.h"
 #include "shell/PlatformBinding.h"
+#include "tools/TaskMemorySpy.h"
 
 #include <windows.h>
 #include <ole2.h>
@@ -420,45 +421,6 @@ void PrintGrowth(const char* what, const Counters& before, const Counters& after
                 after.windows - before.windows);
 }
 
-// Counts what the task allocator hands out and takes back (item ID lists, texts).
-class TaskMemoryCount : public IMallocSpy {
-public:
-    long allocations = 0, frees = 0;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IMallocSpy)) {
-            *object = this;
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    SIZE_T STDMETHODCALLTYPE PreAlloc(SIZE_T size) override { return size; }
-    void* STDMETHODCALLTYPE PostAlloc(void* actual) override {
-        allocations += actual != nullptr;
-        return actual;
-    }
-    void* STDMETHODCALLTYPE PreFree(void* request, BOOL) override {
-        frees += request != nullptr;
-        return request;
-    }
-    void STDMETHODCALLTYPE PostFree(BOOL) override {}
-    SIZE_T STDMETHODCALLTYPE PreRealloc(void* request, SIZE_T size, void** newRequest,
-                                        BOOL) override {
-        *newRequest = request;
-        return size;
-    }
-    void* STDMETHODCALLTYPE PostRealloc(void* actual, BOOL) override { return actual; }
-    void* STDMETHODCALLTYPE PreGetSize(void* request, BOOL) override { return request; }
-    SIZE_T STDMETHODCALLTYPE PostGetSize(SIZE_T size, BOOL) override { return size; }
-    void* STDMETHODCALLTYPE PreDidAlloc(void* request, BOOL) override { return request; }
-    int STDMETHODCALLTYPE PostDidAlloc(void*, BOOL, int actual) override { return actual; }
-    void STDMETHODCALLTYPE PreHeapMinimize() override {}
-    void STDMETHODCALLTYPE PostHeapMinimize() override {}
-};
-
 ULONG ReferencesOf(IUnknown* object) {
     object->AddRef();
     return object->Release();
@@ -595,20 +557,24 @@ void EditorMeasurements(const Sample& sample) {
     SHGetDesktopFolder(&desktop);
     const ULONG desktopBefore = ReferencesOf(desktop);
     const ULONG shortcutBefore = ReferencesOf(shortcutObject);
-    TaskMemoryCount taskMemory;
+    // What the task allocator hands out and takes back (item ID lists, texts).
+    unsigned long allocations = 0, frees = 0;
     {
         MedianOf(200, type);
         const Counters before = Read();
-        CoRegisterMallocSpy(&taskMemory);
-        MedianOf(10000, type);
-        CoRevokeMallocSpy();
+        {
+            const Tools::TaskMemorySpy taskMemory(Tools::TaskMemorySpy::Keep::Counts);
+            MedianOf(10000, type);
+            allocations = static_cast<unsigned long>(taskMemory.Allocations());
+            frees = static_cast<unsigned long>(taskMemory.Frees());
+        }
         PumpMessages();
         PrintGrowth("field synchronisations", before, Read());
     }
-    std::printf("    task memory: %ld allocations, %ld frees; shortcut object references %lu "
+    std::printf("    task memory: %lu allocations, %lu frees; shortcut object references %lu "
                 "-> %lu, desktop folder %lu -> %lu\n",
-                taskMemory.allocations, taskMemory.frees, shortcutBefore,
-                ReferencesOf(shortcutObject), desktopBefore, ReferencesOf(desktop));
+                allocations, frees, shortcutBefore, ReferencesOf(shortcutObject), desktopBefore,
+                ReferencesOf(desktop));
     {
         MedianOf(200, dragOver(shell32Data));
         const Counters before = Read();

@@ -89,7 +89,7 @@ wine_session_start() {
     wine_session_start_display
     wine_session_make_prefix
     setsid wineserver -p </dev/null >/dev/null 2>&1 3>&- 4>&- 5>&- || true
-    setsid "$WINE" "$build/tests/tarnwick_keeper.exe" </dev/null >/dev/null 2>&1 3>&- 4>&- 5>&- &
+    setsid "$WINE" "$build/tools/tarnwick_keeper.exe" </dev/null >/dev/null 2>&1 3>&- 4>&- 5>&- &
     WINE_SESSION_KEEPER=$!
     # Wine's background processes (services, devices, the desktop) start with the first
     # program of a session and keep its descriptors: a program run here, detached,

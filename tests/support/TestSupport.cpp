@@ -4,7 +4,6 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
-#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -147,71 +146,6 @@ bool ReadShortcut(const std::wstring& path, ShortcutFields& fields) {
 std::string ReadFileBytes(const std::wstring& path) {
     std::ifstream in(std::filesystem::path(path), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-namespace {
-
-class RecordingSpy : public IMallocSpy {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IMallocSpy)) {
-            *object = static_cast<IMallocSpy*>(this);
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    // A static object: never deleted.
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-
-    SIZE_T STDMETHODCALLTYPE PreAlloc(SIZE_T size) override { return size; }
-    void* STDMETHODCALLTYPE PostAlloc(void* actual) override { return actual; }
-    void* STDMETHODCALLTYPE PreFree(void* request, BOOL) override {
-        if (recording && request)
-            frees.push_back(request);
-        return request;
-    }
-    void STDMETHODCALLTYPE PostFree(BOOL) override {}
-    SIZE_T STDMETHODCALLTYPE PreRealloc(void* request, SIZE_T size, void** newRequest,
-                                        BOOL) override {
-        *newRequest = request;
-        return size;
-    }
-    void* STDMETHODCALLTYPE PostRealloc(void* actual, BOOL) override { return actual; }
-    void* STDMETHODCALLTYPE PreGetSize(void* request, BOOL) override { return request; }
-    SIZE_T STDMETHODCALLTYPE PostGetSize(SIZE_T actual, BOOL) override { return actual; }
-    void* STDMETHODCALLTYPE PreDidAlloc(void* request, BOOL) override { return request; }
-    int STDMETHODCALLTYPE PostDidAlloc(void*, BOOL, int actual) override { return actual; }
-    void STDMETHODCALLTYPE PreHeapMinimize() override {}
-    void STDMETHODCALLTYPE PostHeapMinimize() override {}
-
-    bool recording = false;
-    std::vector<void*> frees;
-};
-
-RecordingSpy recordingSpy;
-
-} // namespace
-
-TaskFreeRecorder::TaskFreeRecorder() : registered_(CoRegisterMallocSpy(&recordingSpy) == S_OK) {
-    recordingSpy.frees.clear();
-    recordingSpy.recording = registered_;
-}
-
-TaskFreeRecorder::~TaskFreeRecorder() {
-    recordingSpy.recording = false;
-    if (registered_)
-        CoRevokeMallocSpy();
-}
-
-long TaskFreeRecorder::FreesOf(const void* address) const {
-    return static_cast<long>(
-        std::count(recordingSpy.frees.begin(), recordingSpy.frees.end(), address));
-}
-
-std::size_t TaskFreeRecorder::Frees() const {
-    return recordingSpy.frees.size();
 }
 
 HRESULT CountingObject::QueryInterface(REFIID riid, void** object) {

@@ -3,6 +3,8 @@
 // slot calls under test) and a COM object that counts its references.
 #pragma once
 
+#include "tools/TaskMemorySpy.h"
+
 #include <windows.h>
 #include <unknwn.h>
 
@@ -64,24 +66,9 @@ bool ReadShortcut(const std::wstring& path, ShortcutFields& fields);
 // The whole content of a file; empty when it cannot be read.
 std::string ReadFileBytes(const std::wstring& path);
 
-// Records what the COM task allocator frees while an instance lives (through
-// CoRegisterMallocSpy), to see that memory handed over is freed exactly once.
-// The spy itself lives for the whole process: the platform may keep calling it
-// after revocation while allocations made under it are still alive.
-class TaskFreeRecorder {
-public:
-    TaskFreeRecorder();
-    ~TaskFreeRecorder();
-    TaskFreeRecorder(const TaskFreeRecorder&) = delete;
-    TaskFreeRecorder& operator=(const TaskFreeRecorder&) = delete;
-
-    bool Registered() const { return registered_; }
-    // How often `address` was freed, and how many frees there were in all.
-    long FreesOf(const void* address) const;
-    std::size_t Frees() const;
-
-private:
-    bool registered_;
+// What the COM task allocator frees while an instance lives, address by address.
+struct TaskFreeRecorder : Tools::TaskMemorySpy {
+    TaskFreeRecorder() : TaskMemorySpy(Keep::FreedAddresses) {}
 };
 
 // A minimal COM object that counts AddRef and Release calls. It answers only

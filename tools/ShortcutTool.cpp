@@ -1,5 +1,5 @@
-// Writes or reads a shortcut for scripts/run, through the shell's declared
-// interfaces (not the program's own code, whose run it demonstrates).
+// Writes or reads a shortcut for scripts/run and scripts/package-check, through the shell's
+// declared interfaces (not the program's own code, whose run it demonstrates).
 //   tarnwick_shortcut_tool write LINK TARGET
 //   tarnwick_shortcut_tool read LINK      prints the target's parsing name (UTF-8)
 #include <windows.h>

@@ -1,5 +1,6 @@
-// Holds Wine's virtual desktop open while the tests run: without a process on it,
-// the desktop closes about a second after each test and the next one waits to reopen it.
+// Holds Wine's virtual desktop open for a session of the scripts: without a process on
+// it, the desktop closes about a second after each program and the next one waits to
+// reopen it.
 #include <windows.h>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
