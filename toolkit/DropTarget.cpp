@@ -150,18 +150,17 @@ private:
 
 DropTarget::DropTarget(HWND Window, Handler Notify)
     : window_(Window), object_(new DropTargetObject(Window, std::move(Notify))) {
-    registered_ = SUCCEEDED(RegisterDragDrop(window_, object_));
+    registered_ = SUCCEEDED(RegisterDragDrop(window_, object_.Get()));
 }
 
 IDropTarget* DropTarget::Object() const {
-    return object_;
+    return object_.Get();
 }
 
 DropTarget::~DropTarget() {
     if (registered_)
         RevokeDragDrop(window_);
-    object_->Disconnect();
-    object_->Release();
+    static_cast<DropTargetObject*>(object_.Get())->Disconnect();
 }
 
 } // namespace Toolkit

@@ -1,6 +1,7 @@
 // Makes a window an OLE drop target whose notifications go to one handler.
 #pragma once
 
+#include "base/Owned.h"
 #include "toolkit/Control.h"
 
 #include <windows.h>
@@ -28,7 +29,7 @@ public:
 
 private:
     HWND window_;
-    DropTargetObject* object_; // one reference of ours
+    InterfaceReference<IDropTarget> object_; // one reference of ours, to a DropTargetObject
     bool registered_ = false;
 };
 
