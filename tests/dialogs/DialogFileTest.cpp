@@ -58,6 +58,19 @@ protected:
     DialogFile dialog_;
 };
 
+// Shows the dialog, types the name into it and confirms; answers the caption it showed.
+std::wstring CaptionOfConfirmed(DialogFile& dialog, bool save, const std::wstring& name) {
+    std::wstring caption;
+    DialogDriver driver({[&](HWND d) {
+        caption = WindowText(d);
+        TypeFileName(d, name);
+        PressButton(d, IDOK);
+    }});
+    EXPECT_TRUE(dialog.DialogShowModal(save));
+    EXPECT_TRUE(driver.Finished());
+    return caption;
+}
+
 } // namespace
 
 TEST_F(DialogFileSeam, FreshOpenPassesEmptyBuffersAndAddsMustExist) {
@@ -205,16 +218,7 @@ TEST(DialogFileReal, OpenReturnsTheChosenFileAndShowsTheTitle) {
     dialog.DialogTitle(L"Choose the target");
     dialog.FileFilter(std::wstring(L"All Files (*.*)\0*.*\0", 20));
     dialog.FileFilterIndex(1);
-
-    std::wstring caption;
-    DialogDriver driver({[&](HWND d) {
-        caption = WindowText(d);
-        TypeFileName(d, chosen);
-        PressButton(d, IDOK);
-    }});
-    EXPECT_TRUE(dialog.DialogShowModal(false));
-    EXPECT_TRUE(driver.Finished());
-    EXPECT_EQ(caption, L"Choose the target");
+    EXPECT_EQ(CaptionOfConfirmed(dialog, false, chosen), L"Choose the target");
     EXPECT_EQ(dialog.FileName(), chosen);
 }
 
@@ -255,14 +259,6 @@ TEST(DialogFileReal, UnicodeNameAndTitleRoundTrip) {
         L"\x540d\x524d\x3092\x4ed8\x3051\x3066\x4fdd\x5b58" + outside; // 名前を付けて保存
     DialogFile dialog;
     dialog.DialogTitle(title);
-    std::wstring caption;
-    DialogDriver driver({[&](HWND d) {
-        caption = WindowText(d);
-        TypeFileName(d, name);
-        PressButton(d, IDOK);
-    }});
-    EXPECT_TRUE(dialog.DialogShowModal(true));
-    EXPECT_TRUE(driver.Finished());
-    EXPECT_EQ(caption, title);
+    EXPECT_EQ(CaptionOfConfirmed(dialog, true, name), title);
     EXPECT_EQ(dialog.FileName(), name);
 }

@@ -20,12 +20,6 @@ using namespace TestSupport;
 
 namespace {
 
-const std::wstring MyComputerName = L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
-
-bool SameText(const std::wstring& a, const std::wstring& b) {
-    return lstrcmpiW(a.c_str(), b.c_str()) == 0;
-}
-
 std::wstring WithoutTrailingBackslash(std::wstring path) {
     if (path.size() > 3 && path.back() == L'\\')
         path.pop_back();

@@ -32,9 +32,7 @@ TEST_P(EditorProgram, OpensTheShortcutAndEndsWhenItsWindowCloses) {
     TestSupport::TempDirectory folder;
     const std::wstring target = TestSupport::WriteFile(folder / L"Report.txt", "report");
     const std::wstring link = folder / L"My Report.lnk";
-    TestSupport::ShortcutFields fields;
-    fields.target = target;
-    ASSERT_TRUE(TestSupport::WriteShortcut(link, fields));
+    ASSERT_TRUE(TestSupport::WriteShortcut(link, {.target = target}));
 
     const std::wstring program = TestSupport::ProgramPath();
     std::wstring commandLine =

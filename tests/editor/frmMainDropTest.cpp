@@ -12,11 +12,11 @@
 namespace {
 
 using TestSupport::BlockData;
+using TestSupport::MyComputerName;
 using TestSupport::ShellDataFor;
 using Toolkit::Control;
 
 constexpr DWORD Allowed = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
-constexpr wchar_t Computer[] = L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
 
 // Enter, then over and leave, or drop, as the platform's drag loop calls a target.
 DWORD Drag(IDropTarget* target, IDataObject* data, bool drop = false) {
@@ -41,15 +41,10 @@ protected:
     void SetUp() override {
         CreateDirectoryW(inner.c_str(), nullptr);
         CreateDirectoryW(unicodeInner.c_str(), nullptr);
-        wchar_t self[MAX_PATH] = {};
-        GetModuleFileNameW(nullptr, self, MAX_PATH);
-        EXPECT_TRUE(CopyFileW(self, unicodeIcons.c_str(), FALSE));
-        for (const std::wstring& path : {first, second, capitals}) {
-            TestSupport::ShortcutFields fields;
-            fields.target = text;
-            fields.arguments = path; // shows which shortcut opened
-            EXPECT_TRUE(TestSupport::WriteShortcut(path, fields));
-        }
+        EXPECT_TRUE(CopyFileW(TestSupport::ThisProgramPath().c_str(), unicodeIcons.c_str(), FALSE));
+        // The arguments show which shortcut opened.
+        for (const std::wstring& path : {first, second, capitals})
+            EXPECT_TRUE(TestSupport::WriteShortcut(path, {.target = text, .arguments = path}));
     }
     void TearDown() override { form->Unload(); }
 
@@ -80,8 +75,8 @@ TEST_F(EditorDrops, EveryTargetAnswersByTheRuleOfTheCurrentField) {
         TestSupport::FileListBlock(false, FunctionShell::AnsiFromString(unicodeInner).value_or("") +
                                               std::string(2, '\0')));
     const TestSupport::ComHolder<IDataObject> shell[] = {
-        ShellDataFor({text}),         ShellDataFor({inner}),       ShellDataFor({first, text}),
-        ShellDataFor({capitals}),     ShellDataFor({Computer}),    ShellDataFor({icons}),
+        ShellDataFor({text}),         ShellDataFor({inner}),          ShellDataFor({first, text}),
+        ShellDataFor({capitals}),     ShellDataFor({MyComputerName}), ShellDataFor({icons}),
         ShellDataFor({unicodeInner}), ShellDataFor({unicodeIcons})};
     // Windows offers no file list for a virtual folder; Wine makes up a path for it.
     const char computerArgument =
@@ -145,12 +140,12 @@ TEST_F(EditorDrops, DropsFillTheFieldOfTheirRule) {
     drop(form->lblText(1), {capitals});
     EXPECT_TRUE(SameName(form->txtText(1).Text(), capitals));
     EXPECT_TRUE(form->cmdCommand(0).Enabled());
-    drop(form->txtText(1), {Computer});
-    EXPECT_TRUE(SameName(form->txtText(1).Text(), Computer)) << form->txtText(1).Text();
+    drop(form->txtText(1), {MyComputerName});
+    EXPECT_TRUE(SameName(form->txtText(1).Text(), MyComputerName)) << form->txtText(1).Text();
     BlockData fileListOnly(CF_HDROP, TestSupport::FileListBlock(false, std::string("C:\\\0\0", 5)));
     EXPECT_EQ(Drag(form->txtText(1).DropTargetObject(), &fileListOnly, true),
               DWORD{DROPEFFECT_LINK});
-    EXPECT_TRUE(SameName(form->txtText(1).Text(), Computer));
+    EXPECT_TRUE(SameName(form->txtText(1).Text(), MyComputerName));
 
     drop(form->txtText(2), {inner});
     EXPECT_EQ(form->LinkFile()->LinkArgument(), inner);

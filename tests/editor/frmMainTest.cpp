@@ -18,6 +18,7 @@
 
 namespace {
 
+using namespace TestSupport;
 using Toolkit::Control;
 
 constexpr wchar_t FaceName[] = L"ＭＳ Ｐゴシック";
@@ -37,33 +38,9 @@ struct Expected {
     std::wstring toolTip;
 };
 
-std::wstring ToolTipOf(frmMain& form, HWND control) {
-    wchar_t text[256] = {};
-    TOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.hwnd = form.WindowHandle();
-    tool.uId = reinterpret_cast<UINT_PTR>(control);
-    tool.lpszText = text;
-    SendMessageW(form.ToolTipWindow(), TTM_GETTEXTW, std::size(text),
-                 reinterpret_cast<LPARAM>(&tool));
-    return text;
-}
-
-std::wstring WindowTextOf(HWND window) {
-    wchar_t text[256] = {};
-    GetWindowTextW(window, text, static_cast<int>(std::size(text)));
-    return text;
-}
-
-LOGFONTW FontOf(HWND window) {
-    LOGFONTW font{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)), sizeof font, &font);
-    return font;
-}
-
 // The size of a caption as a label draws it: in its font, access key marks taken out.
 SIZE CaptionExtent(HWND label) {
-    const std::wstring caption = WindowTextOf(label);
+    const std::wstring caption = WindowText(label);
     const HDC context = GetDC(nullptr);
     const HGDIOBJ previous =
         SelectObject(context, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
@@ -76,15 +53,6 @@ SIZE CaptionExtent(HWND label) {
 
 HICON IconShownBy(Control& button) {
     return reinterpret_cast<HICON>(SendMessageW(button.Handle(), BM_GETIMAGE, IMAGE_ICON, 0));
-}
-
-bool IsIcon(HICON icon) {
-    ICONINFO parts{};
-    if (icon == nullptr || !GetIconInfo(icon, &parts))
-        return false;
-    DeleteObject(parts.hbmMask);
-    DeleteObject(parts.hbmColor);
-    return true;
 }
 
 void Type(Control& field, std::wstring_view text) {
@@ -100,34 +68,40 @@ int BoldLabel(frmMain& form) {
     return bold;
 }
 
-// The fields of a sample shortcut; any left out stay empty.
-struct Sample {
-    std::wstring target{};
-    std::wstring arguments{};
-    std::wstring directory{};
-    std::wstring description{};
-    std::wstring iconPath{};
-    int iconIndex = 0;
-};
+// What the text fields show, in order.
+std::vector<std::wstring> Fields(frmMain& form) {
+    std::vector<std::wstring> shown;
+    for (int field = 0; field < frmMain::TextFieldCount; ++field)
+        shown.push_back(form.txtText(field).Text());
+    return shown;
+}
+
+// Counts the Change events of each text field, which still run as before.
+void CountChanges(frmMain& form, std::vector<int>& changes) {
+    changes.assign(frmMain::TextFieldCount, 0);
+    for (int field = 0; field < frmMain::TextFieldCount; ++field) {
+        Toolkit::TextBox& box = form.txtText(field);
+        box.Change = [&changes, inner = box.Change](std::int16_t index) {
+            ++changes[index];
+            inner(index);
+        };
+    }
+}
+
+const std::vector<std::wstring> NoFields(frmMain::TextFieldCount);
 
 class EditorWindow : public testing::Test {
 protected:
     void TearDown() override { form->Unload(); }
 
-    // A shortcut to a file in the temporary folder; the file exists.
-    std::wstring WriteSampleShortcut(const Sample& sample,
+    // A shortcut with the given fields, any left out empty; without a target, to a file
+    // in the temporary folder.
+    std::wstring WriteSampleShortcut(ShortcutFields fields,
                                      const std::wstring& name = L"Report.lnk") {
-        TestSupport::ShortcutFields fields;
-        fields.target = !sample.target.empty()
-                            ? sample.target
-                            : TestSupport::WriteFile(folder / L"Report.txt", "report");
-        fields.arguments = sample.arguments;
-        fields.directory = sample.directory;
-        fields.description = sample.description;
-        fields.iconPath = sample.iconPath;
-        fields.iconIndex = sample.iconIndex;
+        if (fields.target.empty())
+            fields.target = TestSupport::WriteFile(folder / L"Report.txt", "report");
         const std::wstring path = folder / name;
-        EXPECT_TRUE(TestSupport::WriteShortcut(path, fields));
+        EXPECT_TRUE(WriteShortcut(path, fields));
         return path;
     }
 
@@ -138,7 +112,7 @@ protected:
                IsWindowEnabled(form->cmdCommand(2).Handle()) == okAndUpdate;
     }
 
-    TestSupport::TempDirectory folder;
+    TempDirectory folder;
     std::shared_ptr<frmMain> form = frmMain::Create();
 };
 
@@ -175,7 +149,7 @@ TEST_F(EditorWindow, LaysOutEveryControlWithCaptionToolTipAndTabOrder) {
     const HWND window = f.WindowHandle();
     const int dpiX = Toolkit::ScreenDpiX();
     const int dpiY = Toolkit::ScreenDpiY();
-    EXPECT_EQ(WindowTextOf(window), L"ShellLink without TypeLibrary");
+    EXPECT_EQ(WindowText(window), L"ShellLink without TypeLibrary");
     RECT client{};
     GetClientRect(window, &client);
     EXPECT_EQ(client.right, MulDiv(6480, dpiX, 1440));
@@ -201,8 +175,8 @@ TEST_F(EditorWindow, LaysOutEveryControlWithCaptionToolTipAndTabOrder) {
                               : SIZE{MulDiv(row.width, dpiX, 1440), MulDiv(row.height, dpiY, 1440)};
         EXPECT_EQ(bounds.right - bounds.left, size.cx);
         EXPECT_EQ(bounds.bottom - bounds.top, size.cy);
-        EXPECT_EQ(WindowTextOf(control), row.caption);
-        EXPECT_EQ(ToolTipOf(f, control), row.toolTip);
+        EXPECT_EQ(WindowText(control), row.caption);
+        EXPECT_EQ(ToolTipOf(f.ToolTipWindow(), window, control), row.toolTip);
 
         const LOGFONTW font = FontOf(control);
         EXPECT_STREQ(font.lfFaceName, FaceName);
@@ -219,8 +193,8 @@ TEST_F(EditorWindow, StartsEmptyWithOkAndUpdateDisabledAndPicturesOnTheBrowseBut
     EXPECT_EQ(form->LinkFile(), nullptr);
     frmMain& f = *form;
 
+    EXPECT_EQ(Fields(f), NoFields);
     for (int field = 0; field < frmMain::TextFieldCount; ++field) {
-        EXPECT_EQ(f.txtText(field).Text(), L"");
         const bool readOnly = GetWindowLongW(f.txtText(field).Handle(), GWL_STYLE) & ES_READONLY;
         EXPECT_EQ(readOnly, field == 0 || field == 1 || field == 3) << field;
     }
@@ -268,11 +242,9 @@ TEST_F(EditorWindow, ShortcutFillsEveryFieldAndItsIcon) {
     form->txtText(0).Text(link);
     form->Show();
     Toolkit::DoEvents(); // the icon follows when the window takes its messages
-    EXPECT_EQ(form->txtText(0).Text(), link);
-    EXPECT_EQ(form->txtText(1).Text(), target);
-    EXPECT_EQ(form->txtText(2).Text(), L"/print now");
-    EXPECT_EQ(form->txtText(3).Text(), folder.Path().wstring());
-    EXPECT_EQ(form->txtText(4).Text(), L"Monthly report");
+    EXPECT_EQ(Fields(*form),
+              (std::vector<std::wstring>{link, target, L"/print now", folder.Path().wstring(),
+                                         L"Monthly report"}));
     EXPECT_TRUE(IsIcon(IconShownBy(form->cmdIcon())));
     EXPECT_EQ(IconShownBy(form->cmdIcon()), form->cmdIcon().Picture());
     EXPECT_TRUE(CommandsEnabled(false));
@@ -292,8 +264,7 @@ TEST_F(EditorWindow, NonShortcutKeepsThePreviousShortcutAndItsName) {
     const std::wstring text = TestSupport::WriteFile(folder / L"notes.txt", "not a shortcut");
     // Right after loading: the new, empty shortcut stays.
     form->txtText(0).Text(text);
-    for (int field = 0; field < frmMain::TextFieldCount; ++field)
-        EXPECT_EQ(form->txtText(field).Text(), L"") << field;
+    EXPECT_EQ(Fields(*form), NoFields);
     EXPECT_TRUE(CommandsEnabled(false));
 
     const std::wstring link = WriteSampleShortcut({.description = L"kept"});
@@ -310,8 +281,7 @@ TEST_F(EditorWindow, EmptyNameStartsANewEmptyShortcut) {
     ASSERT_EQ(form->txtText(4).Text(), L"old");
     form->txtText(0).Text(L"");
     EXPECT_EQ(form->LinkFile()->FileName(), L"");
-    for (int field = 0; field < frmMain::TextFieldCount; ++field)
-        EXPECT_EQ(form->txtText(field).Text(), L"") << field;
+    EXPECT_EQ(Fields(*form), NoFields);
     Toolkit::DoEvents();
     EXPECT_EQ(IconShownBy(form->cmdIcon()), nullptr);
     EXPECT_TRUE(CommandsEnabled(false));
@@ -324,14 +294,8 @@ TEST_F(EditorWindow, TypingWritesThroughAndEnablesOkAndUpdate) {
 
     // Each change runs the synchronisation once; its own writes of the fields are
     // absorbed, and writing back the text being typed is no change.
-    std::vector<int> changes(frmMain::TextFieldCount, 0);
-    for (int field = 0; field < frmMain::TextFieldCount; ++field) {
-        Toolkit::TextBox& box = form->txtText(field);
-        box.Change = [&changes, inner = box.Change](std::int16_t index) {
-            ++changes[index];
-            inner(index);
-        };
-    }
+    std::vector<int> changes;
+    CountChanges(*form, changes);
     form->txtText(2).SetFocus();
     Type(form->txtText(2), L"-v");
     EXPECT_EQ(form->LinkFile()->LinkArgument(), L"-v");
@@ -353,14 +317,8 @@ TEST_F(EditorWindow, TypingWritesThroughAndEnablesOkAndUpdate) {
 TEST_F(EditorWindow, CodeWritesEveryFieldOnceAndTheShortcutShowsWhatItHolds) {
     const std::wstring target = TestSupport::WriteFile(folder / L"Other.txt", "other");
     form->txtText(0).Text(WriteSampleShortcut({}));
-    std::vector<int> changes(frmMain::TextFieldCount, 0);
-    for (int field = 0; field < frmMain::TextFieldCount; ++field) {
-        Toolkit::TextBox& box = form->txtText(field);
-        box.Change = [&changes, inner = box.Change](std::int16_t index) {
-            ++changes[index];
-            inner(index);
-        };
-    }
+    std::vector<int> changes;
+    CountChanges(*form, changes);
     form->txtText(1).Text(target);
     form->txtText(3).Text(L"C:\\windows");
     EXPECT_EQ(form->LinkFile()->LinkToName(), target);
@@ -466,16 +424,14 @@ TEST_F(EditorWindow, UnloadReleasesTheShortcutDialogsWindowIconAndFonts) {
 }
 
 TEST_F(EditorWindow, JapaneseNamesAndTextsCrossTheAnsiBoundary) {
-    if (!TestSupport::AnsiCodePageIs932())
+    if (!AnsiCodePageIs932())
         GTEST_SKIP() << "Japanese text needs the ANSI code page 932";
     const std::wstring target = TestSupport::WriteFile(folder / L"報告書.txt", "report");
     const std::wstring link = WriteSampleShortcut(
         {.target = target, .arguments = L"引数", .description = L"月次の報告"}, L"報告書.lnk");
     form->txtText(0).Text(link);
-    EXPECT_EQ(form->txtText(0).Text(), link);
-    EXPECT_EQ(form->txtText(1).Text(), target);
-    EXPECT_EQ(form->txtText(2).Text(), L"引数");
-    EXPECT_EQ(form->txtText(4).Text(), L"月次の報告");
+    EXPECT_EQ(Fields(*form),
+              (std::vector<std::wstring>{link, target, L"引数", L"", L"月次の報告"}));
 
     form->Show();
     form->txtText(4).SetFocus();
@@ -489,9 +445,6 @@ TEST_F(EditorWindow, JapaneseNamesAndTextsCrossTheAnsiBoundary) {
 // Browse, icon and command buttons; the dialogs are the system's own, finished by the
 // dialog driver.
 
-using TestSupport::DialogDriver;
-using TestSupport::PressButton;
-
 // A text as it comes back from an ANSI entry point: what the code page cannot hold is lost.
 std::wstring ThroughAnsi(const std::wstring& text) {
     char ansi[1024] = {};
@@ -501,17 +454,11 @@ std::wstring ThroughAnsi(const std::wstring& text) {
     return wide;
 }
 
-bool SameText(const std::wstring& left, const std::wstring& right) {
-    return lstrcmpiW(left.c_str(), right.c_str()) == 0;
-}
-
 // Fields, shortcut, icon and commands: what a cancelled dialog leaves alone.
 // What the window shows once it has taken its messages.
 std::vector<std::wstring> StateOf(frmMain& form) {
     Toolkit::DoEvents();
-    std::vector<std::wstring> state;
-    for (int field = 0; field < frmMain::TextFieldCount; ++field)
-        state.push_back(form.txtText(field).Text());
+    std::vector<std::wstring> state = Fields(form);
     const ShellLinkFile& link = *form.LinkFile();
     const auto icon = reinterpret_cast<UINT_PTR>(IconShownBy(form.cmdIcon()));
     const int commands = form.cmdCommand(0).Enabled() + 2 * form.cmdCommand(2).Enabled();
@@ -535,7 +482,7 @@ std::wstring SpecialFolderName(int folder) {
 // What an open dialog shows: its caption, then the file name and the file type, or
 // the root of the folder tree.
 std::wstring Look(HWND dialog) {
-    std::wstring seen = TestSupport::WindowText(dialog);
+    std::wstring seen = WindowText(dialog);
     if (const HWND tree = FindWindowExW(dialog, nullptr, WC_TREEVIEWW, nullptr)) {
         wchar_t text[MAX_PATH] = {};
         TVITEMW item{};
@@ -547,8 +494,8 @@ std::wstring Look(HWND dialog) {
         return seen + L"|" + text;
     }
     constexpr int FileNameBox = 0x47C, FileTypeBox = 0x470;
-    return seen + L"|" + TestSupport::WindowText(GetDlgItem(dialog, FileNameBox)) + L"|" +
-           TestSupport::WindowText(GetDlgItem(dialog, FileTypeBox));
+    return seen + L"|" + WindowText(GetDlgItem(dialog, FileNameBox)) + L"|" +
+           WindowText(GetDlgItem(dialog, FileTypeBox));
 }
 
 // Confirms a typed file name, or a folder selected in the tree.
@@ -556,7 +503,7 @@ void Choose(HWND dialog, const std::wstring& name) {
     if (FindWindowExW(dialog, nullptr, WC_TREEVIEWW, nullptr))
         SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(name.c_str()));
     else
-        TestSupport::TypeFileName(dialog, name);
+        TypeFileName(dialog, name);
     PressButton(dialog, IDOK);
 }
 
@@ -584,8 +531,7 @@ protected:
 
 TEST_F(EditorCommands, EveryBrowseButtonShowsItsDialogAndWritesOnlyWhenConfirmed) {
     // Under UTF-8 the names come from outside every legacy code page.
-    const std::wstring outside =
-        TestSupport::AnsiCodePageIsUtf8() ? L" " + TestSupport::UnicodeName : L"";
+    const std::wstring outside = AnsiCodePageIsUtf8() ? L" " + UnicodeName : L"";
     const std::wstring other = LoadSample(L"Other" + outside + L".lnk");
     LoadSample();
     const std::wstring file = TestSupport::WriteFile(folder / (L"Other" + outside + L".txt"), "o");
@@ -729,24 +675,21 @@ TEST_F(EditorCommands, EnterRunsOkOnlyWhileEnabledAndEscapeRunsCloseFromAnyContr
     EXPECT_FALSE(form->IsLoaded());
 
     // The controls are made again with every load.
-    for (const bool onButton : {false, true}) {
+    const auto reopenWithAChangeOn = [&](Control& focus) {
         form->txtText(0).Text(link);
         form->Show();
         SetForegroundWindow(form->WindowHandle());
         form->txtText(2).Text(L"dropped");
-        if (onButton)
-            form->cmdBrowse(3).SetFocus();
-        else
-            form->txtText(4).SetFocus();
+        focus.SetFocus();
+    };
+    for (const bool onButton : {false, true}) {
+        reopenWithAChangeOn(onButton ? static_cast<Control&>(form->cmdBrowse(3))
+                                     : form->txtText(4));
         PressKey(VK_ESCAPE);
         EXPECT_FALSE(form->IsLoaded()) << onButton;
     }
     // A focused button takes Enter itself: Enter on Close saves nothing.
-    form->txtText(0).Text(link);
-    form->Show();
-    SetForegroundWindow(form->WindowHandle());
-    form->txtText(2).Text(L"dropped");
-    form->cmdCommand(1).SetFocus();
+    reopenWithAChangeOn(form->cmdCommand(1));
     PressKey(VK_RETURN);
     EXPECT_FALSE(form->IsLoaded());
     ShellLinkFile saved;
@@ -985,11 +928,11 @@ TEST_F(EditorCommands, AShortcutMadeByWindowsKeepsItsPartsWhenSaved) {
     form->txtText(4).Text(L"edited");
     Click(form->cmdCommand(2));
 
-    TestSupport::ShortcutFields saved;
-    ASSERT_TRUE(TestSupport::ReadShortcut(link, saved));
+    ShortcutFields saved;
+    ASSERT_TRUE(ReadShortcut(link, saved));
     EXPECT_EQ(saved.description, L"edited");
     EXPECT_TRUE(SameText(saved.target, target)) << saved.target;
-    const std::string bytes = TestSupport::ReadFileBytes(link);
+    const std::string bytes = ReadFileBytes(link);
     ASSERT_GE(bytes.size(), 0x4Cu);
     std::uint32_t flags = 0;
     std::memcpy(&flags, bytes.data() + 0x14, 4);
@@ -1003,7 +946,7 @@ TEST_F(EditorCommands, AShortcutMadeByWindowsKeepsItsPartsWhenSaved) {
         lost.push_back(saved.arguments == L".\\Report.txt"
                            ? "the arguments (the relative path reads back in their place)"
                            : "the arguments");
-    if (!lost.empty() && TestSupport::RunningUnderWine())
+    if (!lost.empty() && RunningUnderWine())
         GTEST_SKIP() << "Wine's shortcut object rewrites a Windows-made shortcut and loses: "
                      << testing::PrintToString(lost) << " (the shell on Windows keeps them)";
     EXPECT_TRUE(lost.empty()) << testing::PrintToString(lost);
@@ -1014,7 +957,7 @@ TEST_F(EditorCommands, AShortcutMadeByWindowsKeepsItsPartsWhenSaved) {
 // ANSI interface answers), and a save that would store substitutes fails, leaving the
 // file as it was and the window open with OK and Update.
 TEST_F(EditorCommands, UnicodeNamesAreShownEditedAndSavedWhole) {
-    const std::wstring& name = TestSupport::UnicodeName;
+    const std::wstring& name = UnicodeName;
     const std::wstring place = folder / name;
     ASSERT_TRUE(CreateDirectoryW(place.c_str(), nullptr));
     const std::wstring target = TestSupport::WriteFile(place + L"\\" + name + L".txt", "x");
@@ -1023,15 +966,13 @@ TEST_F(EditorCommands, UnicodeNamesAreShownEditedAndSavedWhole) {
         name + L".lnk");
     form->txtText(0).Text(link);
     form->Show();
-    const bool utf8 = TestSupport::AnsiCodePageIsUtf8();
+    const bool utf8 = AnsiCodePageIsUtf8();
     const auto shown = [utf8](const std::wstring& text) { return utf8 ? text : ThroughAnsi(text); };
-    EXPECT_EQ(form->txtText(0).Text(), link);
-    EXPECT_EQ(form->txtText(1).Text(), target); // by its item ID list, under any code page
-    EXPECT_EQ(form->txtText(2).Text(), shown(L"/" + name));
-    EXPECT_EQ(form->txtText(3).Text(), shown(place));
-    EXPECT_EQ(form->txtText(4).Text(), shown(name));
+    // The target by its item ID list, under any code page.
+    EXPECT_EQ(Fields(*form), (std::vector<std::wstring>{link, target, shown(L"/" + name),
+                                                        shown(place), shown(name)}));
 
-    const std::string before = TestSupport::ReadFileBytes(link);
+    const std::string before = ReadFileBytes(link);
     for (const std::wstring& description : {L"edited " + name, std::wstring(L"plain")}) {
         const bool held = utf8 || description == L"plain";
         form->txtText(4).Text(description);
@@ -1039,21 +980,21 @@ TEST_F(EditorCommands, UnicodeNamesAreShownEditedAndSavedWhole) {
         Click(form->cmdCommand(2));
         EXPECT_TRUE(CommandsEnabled(!held));
         if (!held) {
-            EXPECT_EQ(TestSupport::ReadFileBytes(link), before);
+            EXPECT_EQ(ReadFileBytes(link), before);
             Click(form->cmdCommand(0));
             EXPECT_TRUE(form->IsLoaded());
             continue;
         }
         // The fields not edited keep their names whole, whatever the window could show.
-        TestSupport::ShortcutFields saved;
-        ASSERT_TRUE(TestSupport::ReadShortcut(link, saved));
+        ShortcutFields saved;
+        ASSERT_TRUE(ReadShortcut(link, saved));
         EXPECT_EQ(saved.description, description);
         EXPECT_EQ(saved.arguments, L"/" + name);
         EXPECT_EQ(saved.directory, place);
         ShellLinkFile reread;
         ASSERT_TRUE(reread.FileLoad(link));
         EXPECT_EQ(reread.LinkToName(), target);
-        if (!utf8 && saved.target != target && TestSupport::RunningUnderWine())
+        if (!utf8 && saved.target != target && RunningUnderWine())
             GTEST_SKIP() << "Wine's shortcut object keeps the target's location only in the "
                             "saving process's code page, here with substitutes (Windows adds a "
                             "Unicode copy); its item ID list, which the editor reads, is whole";

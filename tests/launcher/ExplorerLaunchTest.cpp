@@ -71,21 +71,12 @@ TEST(LauncherCommandLine, QuotesOnlyAFolderWithACommaThatIsNotQuotedYet) {
     EXPECT_EQ(ExplorerCommandLine(L"D:\\\x65E5\x672C\\"), L"EXPLORER.EXE /n,/e,D:\\\x65E5\x672C\\");
 }
 
-std::wstring WindowsDirectory() {
-    wchar_t buffer[MAX_PATH] = {};
-    GetWindowsDirectoryW(buffer, MAX_PATH);
-    return buffer;
-}
-
 TEST(LauncherStart, StartsExplorerFromTheWindowsDirectoryShownNormally) {
     const TestSupport::ScopedStartRecorder recorder;
     const TestSupport::StartRecord& record = recorder.Record();
     EXPECT_FALSE(Launcher::StartExplorer(L"C:\\a,b\\"));
     ASSERT_EQ(record.calls, 1);
-    std::wstring expected = WindowsDirectory();
-    if (expected.back() != L'\\')
-        expected += L'\\';
-    EXPECT_EQ(record.application, expected + L"EXPLORER.EXE");
+    EXPECT_EQ(record.application, TestSupport::WindowsDirectory() + L"EXPLORER.EXE");
     EXPECT_EQ(record.commandLine, L"EXPLORER.EXE /n,/e,\"C:\\a,b\\\"");
     EXPECT_TRUE(record.startupFlags & STARTF_USESHOWWINDOW);
     EXPECT_EQ(record.showWindow, SW_SHOWNORMAL);

@@ -12,12 +12,6 @@
 
 namespace {
 
-std::wstring CaptionOf(HWND window) {
-    wchar_t caption[64] = {};
-    GetWindowTextW(window, caption, 64);
-    return caption;
-}
-
 TEST(LauncherForm1, ArgumentsWithoutAPathLeaveTheWindowHiddenAndStartNothing) {
     const TestSupport::ScopedStartRecorder recorder;
     for (const wchar_t* arguments : {L"", L"\"", L"\"\""}) {
@@ -27,7 +21,7 @@ TEST(LauncherForm1, ArgumentsWithoutAPathLeaveTheWindowHiddenAndStartNothing) {
         EXPECT_FALSE(form->Started());
         ASSERT_TRUE(form->WindowHandle());
         EXPECT_FALSE(IsWindowVisible(form->WindowHandle()));
-        EXPECT_EQ(CaptionOf(form->WindowHandle()), L"Tarnwick");
+        EXPECT_EQ(TestSupport::WindowText(form->WindowHandle()), L"Tarnwick");
         EXPECT_TRUE(SendMessageW(form->WindowHandle(), WM_GETICON, ICON_BIG, 0));
         form->Unload();
     }
@@ -37,13 +31,12 @@ TEST(LauncherForm1, ArgumentsWithoutAPathLeaveTheWindowHiddenAndStartNothing) {
 TEST(LauncherForm1, ShortcutResolvedByTheEditorGivesTheTargetsFolder) {
     TestSupport::TempDirectory temp;
     ASSERT_TRUE(CreateDirectoryW((temp / L"Data").c_str(), nullptr));
-    TestSupport::ShortcutFields fields;
-    fields.target = TestSupport::WriteFile(temp / L"Data\\Report.txt", "report");
+    const std::wstring target = TestSupport::WriteFile(temp / L"Data\\Report.txt", "report");
     const std::wstring link = temp / L"Report.lnk";
-    ASSERT_TRUE(TestSupport::WriteShortcut(link, fields));
+    ASSERT_TRUE(TestSupport::WriteShortcut(link, {.target = target}));
 
-    EXPECT_EQ(Launcher::TargetFromEditor(link), fields.target);
-    EXPECT_EQ(Launcher::TargetFromEditor(fields.target), L"");
+    EXPECT_EQ(Launcher::TargetFromEditor(link), target);
+    EXPECT_EQ(Launcher::TargetFromEditor(target), L"");
 
     const TestSupport::ScopedStartRecorder recorder;
     auto form = Launcher::Form1::Create(L"\"" + link + L"\"");
@@ -74,9 +67,8 @@ TEST(LauncherForm1, EachDistinctFolderOfAMultipleSelectionOpensOnce) {
         TestSupport::WriteFile(folders.back() + L"\\Report.txt", "report");
     }
     const auto shortcutTo = [&](int folder, const std::wstring& name) {
-        TestSupport::ShortcutFields fields;
-        fields.target = folders[folder] + L"\\Report.txt";
-        EXPECT_TRUE(TestSupport::WriteShortcut(temp / name, fields));
+        EXPECT_TRUE(
+            TestSupport::WriteShortcut(temp / name, {.target = folders[folder] + L"\\Report.txt"}));
         return temp / name;
     };
     const std::wstring one = shortcutTo(1, L"one.lnk"), two = shortcutTo(2, L"two 2.lnk");

@@ -9,34 +9,23 @@
 #include <shobjidl.h>
 
 #include <algorithm>
-#include <cwchar>
-#include <cwctype>
 #include <string>
 #include <string_view>
 
 namespace {
 
+using TestSupport::Lower;
 using TestSupport::ProgramRun;
 using TestSupport::RunProgram;
 using TestSupport::TempDirectory;
 
-std::wstring Lower(std::wstring text) {
-    for (auto& character : text)
-        character = static_cast<wchar_t>(std::towlower(character));
-    return text;
-}
-
-std::wstring WindowsExplorer() {
-    wchar_t directory[MAX_PATH] = {};
-    GetWindowsDirectoryW(directory, MAX_PATH);
-    std::wstring path = directory;
-    if (path.back() != L'\\')
-        path += L'\\';
-    return path + L"explorer.exe";
-}
-
 std::wstring Quoted(const std::wstring& text) {
     return L"\"" + text + L"\"";
+}
+
+// Explorer's command line on a folder, given as the program passes it on.
+std::wstring ExplorerOn(const std::wstring& folder) {
+    return L"EXPLORER.EXE /n,/e," + folder;
 }
 
 // Expects exactly one process started: Explorer from the Windows directory with the
@@ -45,7 +34,8 @@ void ExpectExplorerStarted(const ProgramRun& run, const std::wstring& commandLin
     ASSERT_TRUE(run.ranToEnd);
     EXPECT_EQ(run.exitCode, 0u);
     ASSERT_EQ(run.started.size(), 1u);
-    EXPECT_EQ(Lower(run.started[0].image), Lower(WindowsExplorer()));
+    EXPECT_EQ(Lower(run.started[0].image),
+              Lower(TestSupport::WindowsDirectory() + L"explorer.exe"));
     EXPECT_EQ(run.started[0].commandLine, commandLine);
 }
 
@@ -64,9 +54,7 @@ protected:
     }
     std::wstring Shortcut(const std::wstring& relative, const std::wstring& target) {
         const std::wstring path = temp / relative;
-        TestSupport::ShortcutFields fields;
-        fields.target = target;
-        EXPECT_TRUE(TestSupport::WriteShortcut(path, fields)) << path;
+        EXPECT_TRUE(TestSupport::WriteShortcut(path, {.target = target})) << path;
         return path;
     }
     // A document in its own folder and a shortcut to it; returns the shortcut's path.
@@ -82,18 +70,16 @@ protected:
 TEST_F(LauncherProgram, ShortcutToAFileOpensTheFolderThatHoldsTheFile) {
     Folder(L"Links");
     const std::wstring link = DocumentShortcut(L"Data", L"Report.txt", L"Links\\Report.lnk");
-    ExpectExplorerStarted(RunProgram(Quoted(link)),
-                          L"EXPLORER.EXE /n,/e," + (temp / L"Data") + L"\\");
+    ExpectExplorerStarted(RunProgram(Quoted(link)), ExplorerOn(temp / L"Data\\"));
     // A relative name is found from the program's current directory.
-    ExpectExplorerStarted(RunProgram(L"Report.lnk", temp / L"Links"),
-                          L"EXPLORER.EXE /n,/e," + (temp / L"Data") + L"\\");
+    ExpectExplorerStarted(RunProgram(L"Report.lnk", temp / L"Links"), ExplorerOn(temp / L"Data\\"));
 }
 
 TEST_F(LauncherProgram, LoadsNeitherTheCommonControlsNorTheCommonDialogs) {
     // Its editor window is gone before it takes a message: no control is painted, no
     // tooltip or file dialog appears, so neither library has anything to do.
     const ProgramRun run = RunProgram(DocumentShortcut(L"Data", L"Report.txt", L"Report.lnk"));
-    ExpectExplorerStarted(run, L"EXPLORER.EXE /n,/e," + (temp / L"Data") + L"\\");
+    ExpectExplorerStarted(run, ExplorerOn(temp / L"Data\\"));
     const auto loaded = [&run](const wchar_t* name) {
         return std::find(run.libraries.begin(), run.libraries.end(), name) != run.libraries.end();
     };
@@ -106,12 +92,12 @@ TEST_F(LauncherProgram, ShortcutToAFolderOpensItsParent) {
     const std::wstring reports = Folder(L"Data");
     Folder(L"Data\\Reports");
     const std::wstring link = Shortcut(L"Reports.lnk", temp / L"Data\\Reports");
-    ExpectExplorerStarted(RunProgram(link), L"EXPLORER.EXE /n,/e," + reports + L"\\");
+    ExpectExplorerStarted(RunProgram(link), ExplorerOn(reports + L"\\"));
 }
 
 TEST_F(LauncherProgram, ShortcutToADriveRootOpensTheRoot) {
     const std::wstring link = Shortcut(L"Drive.lnk", L"C:\\");
-    ExpectExplorerStarted(RunProgram(Quoted(link)), L"EXPLORER.EXE /n,/e,C:\\");
+    ExpectExplorerStarted(RunProgram(Quoted(link)), ExplorerOn(L"C:\\"));
 }
 
 TEST_F(LauncherProgram, ShortcutToMyComputerOpensTheVirtualFolderItself) {
@@ -144,13 +130,12 @@ TEST_F(LauncherProgram, ShortcutToMyComputerOpensTheVirtualFolderItself) {
 TEST_F(LauncherProgram, PathThatIsNoShortcutOpensItsOwnFolder) {
     const std::wstring data = Folder(L"Data");
     const std::wstring notes = TestSupport::WriteFile(temp / L"Data\\notes.txt", "notes");
-    ExpectExplorerStarted(RunProgram(notes), L"EXPLORER.EXE /n,/e," + data + L"\\");
+    ExpectExplorerStarted(RunProgram(notes), ExplorerOn(data + L"\\"));
     // Quoted, the fallback keeps the opening quote of the arguments as received.
-    ExpectExplorerStarted(RunProgram(Quoted(notes)), L"EXPLORER.EXE /n,/e,\"" + data + L"\\");
+    ExpectExplorerStarted(RunProgram(Quoted(notes)), ExplorerOn(L"\"" + data + L"\\"));
     // Relative, it is the file of that name in the current directory.
-    ExpectExplorerStarted(RunProgram(L"notes.txt", data), L"EXPLORER.EXE /n,/e," + data + L"\\");
-    ExpectExplorerStarted(RunProgram(Quoted(L"notes.txt"), data),
-                          L"EXPLORER.EXE /n,/e,\"" + data + L"\\");
+    ExpectExplorerStarted(RunProgram(L"notes.txt", data), ExplorerOn(data + L"\\"));
+    ExpectExplorerStarted(RunProgram(Quoted(L"notes.txt"), data), ExplorerOn(L"\"" + data + L"\\"));
 }
 
 TEST_F(LauncherProgram, AMultipleSelectionOpensEachDistinctFolderOnce) {
@@ -161,8 +146,8 @@ TEST_F(LauncherProgram, AMultipleSelectionOpensEachDistinctFolderOnce) {
     const ProgramRun run = RunProgram(Quoted(a) + L" " + Quoted(b) + L" " + Quoted(notes));
     ASSERT_TRUE(run.ranToEnd);
     ASSERT_EQ(run.started.size(), 2u);
-    EXPECT_EQ(run.started[0].commandLine, L"EXPLORER.EXE /n,/e," + (temp / L"Data") + L"\\");
-    EXPECT_EQ(run.started[1].commandLine, L"EXPLORER.EXE /n,/e," + (temp / L"Other") + L"\\");
+    EXPECT_EQ(run.started[0].commandLine, ExplorerOn(temp / L"Data\\"));
+    EXPECT_EQ(run.started[1].commandLine, ExplorerOn(temp / L"Other\\"));
 }
 
 TEST_F(LauncherProgram, EmptyCommandLineOrALoneQuoteStartsNothing) {
@@ -173,17 +158,16 @@ TEST_F(LauncherProgram, EmptyCommandLineOrALoneQuoteStartsNothing) {
 TEST_F(LauncherProgram, FolderWithACommaIsQuotedForExplorer) {
     const std::wstring folder = temp / L"Smith, Jones";
     const std::wstring link = DocumentShortcut(L"Smith, Jones", L"Report.txt", L"Report.lnk");
-    ExpectExplorerStarted(RunProgram(Quoted(link)), L"EXPLORER.EXE /n,/e,\"" + folder + L"\\\"");
+    ExpectExplorerStarted(RunProgram(Quoted(link)), ExplorerOn(Quoted(folder + L"\\")));
 }
 
 TEST_F(LauncherProgram, ExplorerBesideTheShortcutIsNeverStarted) {
     const std::wstring link = DocumentShortcut(L"Data", L"Report.txt", L"Report.lnk");
     // Any program will do as the planted one: the test's own exe.
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    ASSERT_TRUE(CopyFileW(self, (temp / L"EXPLORER.EXE").c_str(), FALSE));
+    ASSERT_TRUE(
+        CopyFileW(TestSupport::ThisProgramPath().c_str(), (temp / L"EXPLORER.EXE").c_str(), FALSE));
     ExpectExplorerStarted(RunProgram(Quoted(link), temp.Path().wstring()),
-                          L"EXPLORER.EXE /n,/e," + (temp / L"Data") + L"\\");
+                          ExplorerOn(temp / L"Data\\"));
 }
 
 // A library planted beside the program under the name of one the process loads after
@@ -194,9 +178,8 @@ TEST_F(LauncherProgram, ALibraryPlantedBesideTheProgramIsNotLoaded) {
     const std::wstring app = Folder(L"App");
     const std::wstring program = app + L"\\tarnwick-planted.exe";
     ASSERT_TRUE(CopyFileW(TestSupport::ProgramPath().c_str(), program.c_str(), FALSE));
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    const std::wstring planted = std::wstring(self, std::wcsrchr(self, L'\\') + 1) + L"planted.dll";
+    const std::wstring self = TestSupport::ThisProgramPath();
+    const std::wstring planted = self.substr(0, self.rfind(L'\\') + 1) + L"planted.dll";
     ASSERT_TRUE(CopyFileW(planted.c_str(), (app + L"\\uxtheme.dll").c_str(), FALSE));
     constexpr wchar_t Overrides[] = L"Software\\Wine\\AppDefaults\\tarnwick-planted.exe";
     constexpr wchar_t NativeFirst[] = L"native,builtin";
@@ -207,7 +190,7 @@ TEST_F(LauncherProgram, ALibraryPlantedBesideTheProgramIsNotLoaded) {
     const ProgramRun run = RunProgram(Quoted(link), app, 60000, program);
     RegDeleteTreeW(HKEY_CURRENT_USER, Overrides);
 
-    ExpectExplorerStarted(run, L"EXPLORER.EXE /n,/e," + (temp / L"Data") + L"\\");
+    ExpectExplorerStarted(run, ExplorerOn(temp / L"Data\\"));
     // The planted library leaves this mark when it is loaded.
     EXPECT_EQ(GetFileAttributesW((app + L"\\uxtheme.dll.loaded").c_str()), INVALID_FILE_ATTRIBUTES);
 }
@@ -216,7 +199,7 @@ TEST_F(LauncherProgram, FolderNameOutsideTheAnsiCodePageArrivesIntact) {
     // Hangul is in neither code page 1252 nor 932.
     const std::wstring folder = temp / L"\xD55C\xAE00";
     const std::wstring link = DocumentShortcut(L"\xD55C\xAE00", L"Report.txt", L"Report.lnk");
-    ExpectExplorerStarted(RunProgram(Quoted(link)), L"EXPLORER.EXE /n,/e," + folder + L"\\");
+    ExpectExplorerStarted(RunProgram(Quoted(link)), ExplorerOn(folder + L"\\"));
 }
 
 // The launcher's manifest is the program's without Common Controls 6: UTF-8 stays its
@@ -242,7 +225,7 @@ TEST_F(LauncherProgram, JapaneseShortcutAndFolderUnderCodePage932) {
     const std::wstring folder = temp / L"\x8CC7\x6599";
     const std::wstring link =
         DocumentShortcut(L"\x8CC7\x6599", L"\x5831\x544A.txt", L"\x5831\x544A.lnk");
-    ExpectExplorerStarted(RunProgram(Quoted(link)), L"EXPLORER.EXE /n,/e," + folder + L"\\");
+    ExpectExplorerStarted(RunProgram(Quoted(link)), ExplorerOn(folder + L"\\"));
 }
 
 } // namespace

@@ -1,11 +1,13 @@
 // The resources linked into this test exe are the program's own.
 #include "resources/resource.h"
 #include "tarnwick_version.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <string>
 #include <string_view>
@@ -35,17 +37,12 @@ TEST(ProgramResources, BrowsePicturesAre16By16In16ColoursOnLightGrey) {
         EXPECT_EQ(section.dsBmih.biBitCount, 4);
 
         // Top-left corner: the background the editor turns transparent.
-        HDC memory = CreateCompatibleDC(nullptr);
-        HGDIOBJ previous = SelectObject(memory, bitmap.handle);
-        EXPECT_EQ(GetPixel(memory, 0, 0), RGB(192, 192, 192));
+        const std::vector<COLORREF> pixels = TestSupport::PixelsOf(bitmap.handle, 16, 16);
+        EXPECT_EQ(pixels[0], RGB(192, 192, 192));
         // Something is drawn on it.
-        int drawn = 0;
-        for (int y = 0; y < 16; ++y)
-            for (int x = 0; x < 16; ++x)
-                drawn += GetPixel(memory, x, y) != RGB(192, 192, 192);
-        EXPECT_GT(drawn, 40);
-        SelectObject(memory, previous);
-        DeleteDC(memory);
+        EXPECT_GT(std::count_if(pixels.begin(), pixels.end(),
+                                [](COLORREF pixel) { return pixel != RGB(192, 192, 192); }),
+                  40);
     }
 }
 

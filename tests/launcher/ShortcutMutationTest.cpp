@@ -5,6 +5,7 @@
 // a longer run.
 #include "launcher/ExplorerLaunch.h"
 #include "tests/launcher/ProgramRun.h"
+#include "tests/support/Dice.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -13,31 +14,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <cwctype>
-#include <random>
 #include <string>
 #include <vector>
 
 namespace {
 
+using TestSupport::Lower;
 using TestSupport::TempDirectory;
 
 int CountFromEnvironment(const char* name, int fallback) {
     const char* value = std::getenv(name);
     return value && std::atoi(value) > 0 ? std::atoi(value) : fallback;
 }
-
-// Deterministic on every platform: the engine's own output, no distributions.
-class Dice {
-public:
-    explicit Dice(std::uint32_t seed) : engine_(seed) {}
-    std::uint32_t Below(std::size_t limit) {
-        return limit ? static_cast<std::uint32_t>(engine_() % limit) : 0;
-    }
-
-private:
-    std::mt19937 engine_;
-};
 
 // Wine allocates a location block at the size the file claims and commits every page
 // of it before reading, which takes seconds and gigabytes for a claim of gigabytes.
@@ -65,18 +53,16 @@ public:
     explicit Mutations(const TempDirectory& temp) : temp_(temp) {
         CreateDirectoryW((temp / L"Data").c_str(), nullptr);
         const std::wstring document = TestSupport::WriteFile(temp / L"Data\\Report.txt", "text");
-        TestSupport::ShortcutFields fields;
-        fields.target = document;
-        Keep(L"plain.lnk", fields);
-        fields.arguments = L"/a \"quoted argument\"";
-        fields.directory = temp / L"Data";
-        fields.description = L"A description of some length";
-        fields.iconPath = L"C:\\windows\\system32\\shell32.dll";
-        fields.iconIndex = 3;
-        fields.hotKey = 0x0641;
-        Keep(L"full.lnk", fields);
-        Keep(L"folder.lnk", Target(temp / L"Data"));
-        Keep(L"root.lnk", Target(L"C:\\"));
+        Keep(L"plain.lnk", {.target = document});
+        Keep(L"full.lnk", {.target = document,
+                           .arguments = L"/a \"quoted argument\"",
+                           .directory = temp / L"Data",
+                           .description = L"A description of some length",
+                           .iconPath = L"C:\\windows\\system32\\shell32.dll",
+                           .iconIndex = 3,
+                           .hotKey = 0x0641});
+        Keep(L"folder.lnk", {.target = temp / L"Data"});
+        Keep(L"root.lnk", {.target = L"C:\\"});
     }
 
     bool Ready() const { return sound_.size() == 4; }
@@ -131,11 +117,6 @@ private:
         return bytes;
     }
 
-    static TestSupport::ShortcutFields Target(const std::wstring& target) {
-        TestSupport::ShortcutFields fields;
-        fields.target = target;
-        return fields;
-    }
     void Keep(const std::wstring& name, const TestSupport::ShortcutFields& fields) {
         const std::wstring path = temp_ / name;
         if (TestSupport::WriteShortcut(path, fields)) {
@@ -147,17 +128,15 @@ private:
     const TempDirectory& temp_;
     std::vector<std::string> sound_;
     std::vector<std::wstring> soundPaths_;
-    Dice dice_{20261207};
+    TestSupport::Dice dice_;
     int leftOut_ = 0;
 };
 
 enum class Load { Loaded, Refused, Faulted };
 
 std::wstring WorkerPath() {
-    wchar_t module[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, module, MAX_PATH);
-    std::wstring path = module;
-    return path.substr(0, path.rfind(L'\\') + 1) + L"tarnwick_shortcut_load_worker.exe";
+    const std::wstring self = TestSupport::ThisProgramPath();
+    return self.substr(0, self.rfind(L'\\') + 1) + L"tarnwick_shortcut_load_worker.exe";
 }
 
 // Loads damaged files 1 to count through the shortcut object in the worker, run as a
@@ -217,12 +196,6 @@ TEST(ShortcutMutation, AFailedLoadKeepsThePreviousShortcut) {
     // Both outcomes must occur, or the damage tests only one path.
     EXPECT_GT(counted(Load::Loaded), count / 20);
     EXPECT_GT(counted(Load::Refused), count / 20);
-}
-
-std::wstring Lower(std::wstring text) {
-    for (auto& character : text)
-        character = static_cast<wchar_t>(std::towlower(character));
-    return text;
 }
 
 std::wstring ExplorerOn(const std::wstring& target) {

@@ -5,6 +5,7 @@
 #include "shell/FunctionShell.h"
 #include "shell/PlatformBinding.h"
 #include "tests/support/DataObjectStub.h"
+#include "tests/support/Dice.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -17,10 +18,10 @@
 #include <cstdio>
 #include <cstring>
 #include <optional>
-#include <random>
 #include <string>
 
 using namespace FunctionShell;
+using namespace TestSupport;
 
 namespace {
 
@@ -63,55 +64,17 @@ LPVOID WINAPI LockGuardedCopy(HGLOBAL global) {
 // Hands out a real global block of exactly the fuzzed size in one format; the bytes
 // are read from the guarded copy only (the real block is left unwritten, so a sound
 // answer shows that the copy was read).
-class FuzzData : public TestSupport::DataObjectStub {
+class FuzzData : public BlockData {
 public:
-    FuzzData(CLIPFORMAT format, const std::string& bytes, GuardedPages& pages) : format_(format) {
-        block_ = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
-        blockSize_ = GlobalSize(block_);
+    FuzzData(CLIPFORMAT format, const std::string& bytes, GuardedPages& pages)
+        : BlockData(format, bytes, false) {
         placedBlock = pages.Place(bytes);
     }
-    FuzzData(const FuzzData&) = delete;
-    FuzzData& operator=(const FuzzData&) = delete;
-    ~FuzzData() { GlobalFree(block_); }
-
-    SIZE_T BlockSize() const { return blockSize_; }
-    long MediaHeld() const { return releaser_.references() - 1; }
-    bool Unlocked() const { return !block_ || (GlobalFlags(block_) & GMEM_LOCKCOUNT) == 0; }
-
-    HRESULT STDMETHODCALLTYPE GetData(FORMATETC* wanted, STGMEDIUM* medium) override {
-        if (wanted->cfFormat != format_ || !(wanted->tymed & TYMED_HGLOBAL))
-            return DV_E_FORMATETC;
-        medium->tymed = TYMED_HGLOBAL;
-        medium->hGlobal = block_;
-        releaser_.AddRef();
-        medium->pUnkForRelease = &releaser_;
-        return S_OK;
-    }
-
-private:
-    CLIPFORMAT format_;
-    HGLOBAL block_ = nullptr;
-    SIZE_T blockSize_ = 0;
-    TestSupport::CountingObject releaser_;
-};
-
-// Deterministic on every platform: the engine's own output, no distributions.
-class Dice {
-public:
-    std::uint32_t Below(std::uint32_t limit) { return limit ? engine_() % limit : 0; }
-    bool OneIn(std::uint32_t chances) { return Below(chances) == 0; }
-    std::uint32_t Next() { return engine_(); }
-
-private:
-    std::mt19937 engine_{20261207};
 };
 
 void Put32(std::string& bytes, std::size_t at, std::uint32_t value) {
     if (at + 4 <= bytes.size())
         std::memcpy(bytes.data() + at, &value, 4);
-}
-std::string Bytes32(std::uint32_t value) {
-    return std::string(reinterpret_cast<const char*>(&value), 4);
 }
 std::optional<std::uint32_t> Get32(const std::string& bytes, std::uint64_t at) {
     if (at > bytes.size() || bytes.size() - at < 4)
@@ -241,8 +204,7 @@ std::string RandomFileList(Dice& dice) {
             names.append(std::string(name.begin(), name.end()) + '\0');
     }
     names.append(wide ? 2 : 1, '\0');
-    return Bytes32(sizeof(DROPFILES)) + Bytes32(0) + Bytes32(0) + Bytes32(0) +
-           Bytes32(wide ? 1 : 0) + names;
+    return FileListBlock(wide, names);
 }
 
 std::wstring FromAnsi(const std::string& text) {
@@ -273,15 +235,6 @@ std::wstring ExpectedFileName(const std::string& bytes) {
 
 // ----- The run.
 
-CLIPFORMAT IDListFormat() {
-    return static_cast<CLIPFORMAT>(static_cast<std::uint16_t>(ShellIDListFormat()));
-}
-
-std::string ListBytes(PointerValue list) {
-    const auto* items = reinterpret_cast<LPCITEMIDLIST>(list);
-    return std::string(reinterpret_cast<const char*>(list), ILGetSize(items));
-}
-
 TEST(DragDataFuzz, MalformedBlocksAreRefusedAndNothingIsReadPastThem) {
     GuardedPages pages;
     ASSERT_TRUE(pages.Guarded());
@@ -299,7 +252,7 @@ TEST(DragDataFuzz, MalformedBlocksAreRefusedAndNothingIsReadPastThem) {
         ASSERT_LE(bytes.size(), Capacity);
         SCOPED_TRACE(testing::Message() << "block " << round << " of " << bytes.size() << " bytes");
 
-        FuzzData data(idList ? IDListFormat() : CF_HDROP, bytes, pages);
+        FuzzData data(idList ? ShellIDListClipFormat() : CF_HDROP, bytes, pages);
         inexactSizes += data.BlockSize() != bytes.size();
         if (idList) {
             const ItemIDList list(ItemIDListFromData(&data));

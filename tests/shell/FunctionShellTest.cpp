@@ -13,15 +13,10 @@
 
 using namespace FunctionShell;
 using FunctionObject::PointerValue;
+using TestSupport::IsMyComputerName;
+using TestSupport::MyComputerName;
 
 namespace {
-
-constexpr wchar_t MyComputerName[] = L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
-
-// Wine spells the class identifier in small letters, Windows in capitals.
-bool IsMyComputerName(const std::wstring& name) {
-    return _wcsicmp(name.c_str(), MyComputerName) == 0;
-}
 
 // "日本語" in code page 932.
 constexpr char JapaneseAnsi[] = "\x93\xfa\x96\x7b\x8c\xea";
@@ -41,26 +36,8 @@ LPCITEMIDLIST AsList(PointerValue list) {
 
 // A parent folder of our own: answers GetDisplayNameOf with a chosen STRRET and
 // ParseDisplayName with a chosen list, and counts its references.
-class FakeFolder : public IShellFolder {
+class FakeFolder : public TestSupport::Counted<IShellFolder> {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IShellFolder)) {
-            *object = static_cast<IShellFolder*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override {
-        ++addRefCalls;
-        return static_cast<ULONG>(++references);
-    }
-    ULONG STDMETHODCALLTYPE Release() override {
-        ++releaseCalls;
-        return static_cast<ULONG>(--references);
-    }
-
     HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND, IBindCtx*, LPWSTR name, ULONG*,
                                                PIDLIST_RELATIVE* list, ULONG*) override {
         parsedName = name;
@@ -108,11 +85,7 @@ public:
     }
 
     PointerValue Pointer() { return AddressOf(static_cast<IShellFolder*>(this)); }
-    bool Balanced() const { return references == 1 && addRefCalls == releaseCalls; }
-
-    long references = 1;
-    long addRefCalls = 0;
-    long releaseCalls = 0;
+    bool Balanced() const { return references() == 1 && addRefCalls() == releaseCalls(); }
 
     STRRET displayAnswer{};
     const wchar_t* wideAnswer = nullptr;
@@ -193,7 +166,7 @@ TEST(FunctionShell, NamesThatDoNotParseGiveNoList) {
     // An empty name takes no folder reference at all.
     FakeFolder parent;
     EXPECT_EQ(ItemIDListFromName(L"", parent.Pointer()).Get(), 0u);
-    EXPECT_EQ(parent.addRefCalls, 0);
+    EXPECT_EQ(parent.addRefCalls(), 0);
     EXPECT_TRUE(parent.parsedName.empty());
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 using namespace FunctionShell;
+using TestSupport::IsIcon;
 
 namespace {
 
@@ -64,15 +65,6 @@ protected:
     // An icon of our own: the tests can tell whether it still exists.
     static HICON NewIcon() { return CopyIcon(LoadIconA(nullptr, IDI_APPLICATION)); }
 
-    static bool IconExists(HICON icon) {
-        ICONINFO info;
-        if (!GetIconInfo(icon, &info))
-            return false;
-        DeleteObject(info.hbmColor);
-        DeleteObject(info.hbmMask);
-        return true;
-    }
-
     TestSupport::TempDirectory temp;
 };
 
@@ -95,7 +87,7 @@ TEST_F(IconPictures, PictureOfAnIconInALibrary) {
     ASSERT_TRUE(picture);
     const HICON icon = IconOfPicture(picture);
     ASSERT_NE(icon, nullptr);
-    EXPECT_TRUE(IconExists(icon));
+    EXPECT_TRUE(IsIcon(icon));
 
     // The handed-out interface is the picture's dispatch interface.
     IPictureDisp* disp = nullptr;
@@ -144,7 +136,7 @@ TEST_F(IconPictures, PictureOfTheShellIconOfAnItem) {
     ASSERT_TRUE(folder);
     const Picture folderPicture = IconPictureFromItemIDList(folder.Get());
     ASSERT_TRUE(folderPicture);
-    EXPECT_TRUE(IconExists(IconOfPicture(folderPicture)));
+    EXPECT_TRUE(IsIcon(IconOfPicture(folderPicture)));
 
     const ItemIDList computer(SpecialFolderItemIDList(CSIDL_DRIVES));
     ASSERT_TRUE(computer);
@@ -153,24 +145,24 @@ TEST_F(IconPictures, PictureOfTheShellIconOfAnItem) {
 
 TEST_F(IconPictures, ThePictureOwnsItsIcon) {
     const HICON icon = NewIcon();
-    ASSERT_TRUE(IconExists(icon));
+    ASSERT_TRUE(IsIcon(icon));
     Picture picture = PictureFromIcon(icon);
     ASSERT_TRUE(picture);
     EXPECT_EQ(IconOfPicture(picture), icon);
-    EXPECT_TRUE(IconExists(icon));
+    EXPECT_TRUE(IsIcon(icon));
 
     picture.Reset();
-    EXPECT_FALSE(IconExists(icon));
+    EXPECT_FALSE(IsIcon(icon));
     EXPECT_EQ(IconOfPicture(picture), nullptr);
 }
 
 TEST_F(IconPictures, AnIconThatCannotBecomeAPictureIsDestroyed) {
     const ScopedBinding failing(Binding::CreatePictureCall(), FailingCreatePicture);
     const HICON icon = NewIcon();
-    ASSERT_TRUE(IconExists(icon));
+    ASSERT_TRUE(IsIcon(icon));
     EXPECT_FALSE(PictureFromIcon(icon));
     EXPECT_EQ(createPictureCalls, 1);
-    EXPECT_FALSE(IconExists(icon));
+    EXPECT_FALSE(IsIcon(icon));
 
     EXPECT_FALSE(PictureFromIcon(nullptr));
     EXPECT_EQ(createPictureCalls, 1);
@@ -198,7 +190,7 @@ TEST_F(IconPictures, ManyPicturesLeaveNoHandlesBehind) {
     EXPECT_EQ(GetGuiResources(process, GR_USEROBJECTS), userBefore);
     EXPECT_EQ(GetGuiResources(process, GR_GDIOBJECTS), gdiBefore);
     for (const HICON icon : icons)
-        ASSERT_FALSE(IconExists(icon));
+        ASSERT_FALSE(IsIcon(icon));
 }
 
 TEST_F(IconPictures, WindowsNTIsAskedOnceAndRememberedOnlyWhenAnswered) {

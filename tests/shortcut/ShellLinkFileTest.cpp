@@ -13,22 +13,18 @@
 #include <vector>
 
 using FunctionShell::ItemIDList;
+using TestSupport::IsMyComputerName;
+using TestSupport::MyComputerName;
 using TestSupport::ShortcutFields;
 using TestSupport::TempDirectory;
 
 namespace {
-
-constexpr wchar_t MyComputerName[] = L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
 
 // The show command sits in the shortcut's header at this byte offset.
 constexpr std::size_t ShowCommandOffset = 0x3C;
 
 // Ctrl+Alt+K: virtual key in the low byte, modifier flags in the high byte.
 constexpr std::int16_t SampleHotKey = ((HOTKEYF_CONTROL | HOTKEYF_ALT) << 8) | 'K';
-
-bool SameClass(const GUID& a, const GUID& b) {
-    return IsEqualGUID(a, b) != FALSE;
-}
 
 // Records every class that object creation asks for, then creates it for real.
 std::vector<GUID> askedClasses;
@@ -65,11 +61,6 @@ bool InternetShortcutOffersShellLinkA() {
     if (object)
         object->Release();
     return SUCCEEDED(created);
-}
-
-bool IsMyComputerName(const std::wstring& name) {
-    // Wine spells the class identifier in small letters, Windows in capitals.
-    return _wcsicmp(name.c_str(), MyComputerName) == 0;
 }
 
 void ExpectFields(const ShellLinkFile& link, const ShortcutFields& expected) {
@@ -113,46 +104,37 @@ void RoundTrip(const TempDirectory& folder, const ShortcutFields& fields) {
     ASSERT_GT(bytes.size(), ShowCommandOffset);
     EXPECT_EQ(bytes[ShowCommandOffset], SW_SHOWMINNOACTIVE);
 
-    ShortcutFields oracle;
+    ShortcutFields oracle, expected = fields;
+    expected.hotKey = static_cast<WORD>(SampleHotKey);
     ASSERT_TRUE(TestSupport::ReadShortcut(file, oracle));
-    EXPECT_EQ(oracle.target, fields.target);
-    EXPECT_EQ(oracle.arguments, fields.arguments);
-    EXPECT_EQ(oracle.directory, fields.directory);
-    EXPECT_EQ(oracle.description, fields.description);
-    EXPECT_EQ(oracle.iconPath, fields.iconPath);
-    EXPECT_EQ(oracle.iconIndex, fields.iconIndex);
-    EXPECT_EQ(oracle.hotKey, static_cast<WORD>(SampleHotKey));
+    EXPECT_EQ(oracle, expected);
 }
 
 // A shortcut with every text field set, written by the platform's interfaces.
 struct SampleShortcut {
-    explicit SampleShortcut(const TempDirectory& folder, std::wstring name = L"sample.lnk") {
-        fields.target = TestSupport::WriteFile(folder / L"target.txt", "target");
-        fields.arguments = L"/sample \"quoted\"";
-        fields.directory = folder.Path().wstring();
-        fields.description = L"Sample description";
-        fields.iconPath = L"C:\\windows\\system32\\shell32.dll";
-        fields.iconIndex = 4;
-        file = folder / name;
-        written = TestSupport::WriteShortcut(file, fields);
-    }
+    explicit SampleShortcut(const TempDirectory& folder, std::wstring name = L"sample.lnk")
+        : fields{.target = TestSupport::WriteFile(folder / L"target.txt", "target"),
+                 .arguments = L"/sample \"quoted\"",
+                 .directory = folder.Path().wstring(),
+                 .description = L"Sample description",
+                 .iconPath = L"C:\\windows\\system32\\shell32.dll",
+                 .iconIndex = 4},
+          file(folder / name), written(TestSupport::WriteShortcut(file, fields)) {}
     ShortcutFields fields;
     std::wstring file;
-    bool written = false;
+    bool written;
 };
 
 } // namespace
 
 TEST(ShellLinkFile, EveryFieldReadsBackInAFreshInstance) {
     TempDirectory folder;
-    ShortcutFields fields;
-    fields.target = TestSupport::WriteFile(folder / L"target file.txt", "target");
-    fields.arguments = L"-a \"two words\" --flag";
-    fields.directory = folder.Path().wstring();
-    fields.description = L"A shortcut to the target";
-    fields.iconPath = L"C:\\windows\\system32\\shell32.dll";
-    fields.iconIndex = 7;
-    RoundTrip(folder, fields);
+    RoundTrip(folder, {.target = TestSupport::WriteFile(folder / L"target file.txt", "target"),
+                       .arguments = L"-a \"two words\" --flag",
+                       .directory = folder.Path().wstring(),
+                       .description = L"A shortcut to the target",
+                       .iconPath = L"C:\\windows\\system32\\shell32.dll",
+                       .iconIndex = 7});
 }
 
 TEST(ShellLinkFile, JapaneseFieldsReadBackInAFreshInstance) {
@@ -161,15 +143,14 @@ TEST(ShellLinkFile, JapaneseFieldsReadBackInAFreshInstance) {
     TempDirectory folder;
     const std::wstring japaneseFolder = folder / L"\u8cc7\u6599";
     ASSERT_TRUE(CreateDirectoryW(japaneseFolder.c_str(), nullptr));
-    ShortcutFields fields;
     // U+8868 has 0x5C, the backslash, as its second byte in code page 932.
-    fields.target = TestSupport::WriteFile(japaneseFolder + L"\\\u5831\u544a\u8868.txt", "x");
-    fields.arguments = L"/\u540d\u524d \u8868\u793a";
-    fields.directory = japaneseFolder;
-    fields.description = L"\u65e5\u672c\u8a9e\u306e\u8aac\u660e\u30bd\u30d5\u30c8";
-    fields.iconPath = japaneseFolder + L"\\\u30a2\u30a4\u30b3\u30f3.ico";
-    fields.iconIndex = 2;
-    RoundTrip(folder, fields);
+    RoundTrip(folder,
+              {.target = TestSupport::WriteFile(japaneseFolder + L"\\\u5831\u544a\u8868.txt", "x"),
+               .arguments = L"/\u540d\u524d \u8868\u793a",
+               .directory = japaneseFolder,
+               .description = L"\u65e5\u672c\u8a9e\u306e\u8aac\u660e\u30bd\u30d5\u30c8",
+               .iconPath = japaneseFolder + L"\\\u30a2\u30a4\u30b3\u30f3.ico",
+               .iconIndex = 2});
 }
 
 // Every text field, through the class.
@@ -265,8 +246,7 @@ TEST(ShellLinkFile, EmptyNameLoadsANewShortcut) {
     ASSERT_TRUE(link.FileLoad(sample.file));
     RecordingScope recording;
     EXPECT_TRUE(link.FileLoad(L""));
-    ASSERT_EQ(askedClasses.size(), 1u);
-    EXPECT_TRUE(SameClass(askedClasses[0], CLSID_ShellLink));
+    EXPECT_EQ(askedClasses, std::vector{CLSID_ShellLink});
 
     EXPECT_EQ(link.FileName(), L"");
     ExpectFields(link, ShortcutFields{});
@@ -336,7 +316,7 @@ TEST(ShellLinkFile, InternetShortcutNamesChooseTheInternetShortcutClass) {
         RecordingScope recording;
         const bool loaded = link.FileLoad(url);
         ASSERT_FALSE(askedClasses.empty());
-        EXPECT_TRUE(SameClass(askedClasses[0], CLSID_InternetShortcut));
+        EXPECT_EQ(askedClasses[0], CLSID_InternetShortcut);
         // Wine's Internet-shortcut class loads the file but refuses IShellLinkA
         // (E_NOINTERFACE), so there the load fails and the shortcut stays.
         if (InternetShortcutOffersShellLinkA()) {
@@ -349,13 +329,11 @@ TEST(ShellLinkFile, InternetShortcutNamesChooseTheInternetShortcutClass) {
 
         askedClasses.clear();
         EXPECT_FALSE(link.FileLoad(folder / L"missing.uRl"));
-        ASSERT_EQ(askedClasses.size(), 1u);
-        EXPECT_TRUE(SameClass(askedClasses[0], CLSID_InternetShortcut));
+        EXPECT_EQ(askedClasses, std::vector{CLSID_InternetShortcut});
 
         askedClasses.clear();
         ASSERT_TRUE(link.FileLoad(sample.file));
-        ASSERT_EQ(askedClasses.size(), 1u);
-        EXPECT_TRUE(SameClass(askedClasses[0], CLSID_ShellLink));
+        EXPECT_EQ(askedClasses, std::vector{CLSID_ShellLink});
     }
     EXPECT_EQ(link.FileName(), sample.file);
     EXPECT_EQ(link.LinkPath(), sample.fields.target);

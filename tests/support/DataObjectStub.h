@@ -17,27 +17,13 @@
 
 namespace TestSupport {
 
-class DataObjectStub : public IDataObject {
+// references() is 1 while only the test holds the data.
+class DataObjectStub : public Counted<IDataObject> {
 public:
     DataObjectStub() = default;
     DataObjectStub(const DataObjectStub&) = delete;
     DataObjectStub& operator=(const DataObjectStub&) = delete;
     virtual ~DataObjectStub() = default;
-
-    // 1 while only the test holds the data.
-    long References() const { return references_; }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDataObject)) {
-            *object = static_cast<IDataObject*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++references_); }
-    ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(--references_); }
 
     HRESULT STDMETHODCALLTYPE GetData(FORMATETC*, STGMEDIUM*) override { return DV_E_FORMATETC; }
     HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
@@ -56,19 +42,17 @@ public:
     HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override {
         return OLE_E_ADVISENOTSUPPORTED;
     }
-
-private:
-    long references_ = 1;
 };
 
 // Drag data of our own: one format, served as a global block of exactly the bytes
-// given. The medium names a counting object as its releaser, so every
-// ReleaseStgMedium shows as one Release call and the block itself stays ours.
+// given (or of their size only, left unwritten). The medium names a counting object as
+// its releaser, so every ReleaseStgMedium shows as one Release call and the block
+// itself stays ours.
 class BlockData : public DataObjectStub {
 public:
-    BlockData(CLIPFORMAT format, const std::string& bytes) : format_(format) {
+    BlockData(CLIPFORMAT format, const std::string& bytes, bool written = true) : format_(format) {
         block_ = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
-        if (void* target = GlobalLock(block_)) {
+        if (void* target = written ? GlobalLock(block_) : nullptr) {
             std::memcpy(target, bytes.data(), bytes.size());
             GlobalUnlock(block_);
         }
@@ -81,6 +65,7 @@ public:
     int Deliveries() const { return deliveries_; }
     // Media handed out and not yet released.
     long MediaHeld() const { return releaser_.references() - 1; }
+    bool Unlocked() const { return !block_ || (GlobalFlags(block_) & GMEM_LOCKCOUNT) == 0; }
 
     HRESULT STDMETHODCALLTYPE GetData(FORMATETC* wanted, STGMEDIUM* medium) override {
         const HRESULT offered = QueryGetData(wanted);
@@ -106,6 +91,17 @@ private:
     CountingObject releaser_;
 };
 
+// Little-endian building blocks of hand-made blocks.
+inline std::string Bytes32(std::uint32_t value) {
+    return std::string(reinterpret_cast<const char*>(&value), 4);
+}
+inline std::string Bytes16(std::uint16_t value) {
+    return std::string(reinterpret_cast<const char*>(&value), 2);
+}
+inline std::string Wide(const std::wstring& text) {
+    return std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+}
+
 // A CF_HDROP block: a DROPFILES header (20 bytes) followed by the names.
 inline std::string FileListBlock(bool wide, const std::string& names,
                                  std::uint32_t namesOffset = 20) {
@@ -113,13 +109,10 @@ inline std::string FileListBlock(bool wide, const std::string& names,
     return std::string(reinterpret_cast<const char*>(header), sizeof header) + names;
 }
 
-struct Releaser {
-    void operator()(IUnknown* object) const {
-        if (object)
-            object->Release();
-    }
-};
-template <typename Interface> using ComHolder = std::unique_ptr<Interface, Releaser>;
+// The "Shell IDList Array" format as a clipboard format number.
+CLIPFORMAT ShellIDListClipFormat();
+// The bytes of an item ID list, its terminator included.
+std::string ListBytes(std::uintptr_t list);
 
 // Drag data as the shell makes it for a drag out of a folder window: the items' own
 // folder asked for its data object. Every item must lie in the same folder.

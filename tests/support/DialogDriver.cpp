@@ -79,10 +79,4 @@ void PressButton(HWND Dialog, int Command) {
     PostMessageW(Dialog, WM_COMMAND, MAKEWPARAM(Command, BN_CLICKED), 0);
 }
 
-std::wstring WindowText(HWND Window) {
-    wchar_t text[1024] = {};
-    GetWindowTextW(Window, text, 1024);
-    return text;
-}
-
 } // namespace TestSupport

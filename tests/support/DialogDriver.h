@@ -6,6 +6,8 @@
 // failing test ends instead of hanging in the modal loop.
 #pragma once
 
+#include "tests/support/TestSupport.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -43,6 +45,5 @@ private:
 // Actions for a step.
 void TypeFileName(HWND Dialog, std::wstring_view Name); // the file dialogs' name box (cmb13)
 void PressButton(HWND Dialog, int Command);             // IDOK, IDCANCEL, IDYES ...
-std::wstring WindowText(HWND Window);
 
 } // namespace TestSupport

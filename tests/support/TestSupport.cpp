@@ -1,9 +1,14 @@
 #include "tests/support/TestSupport.h"
 #include "tests/support/DataObjectStub.h"
+#include "shell/DragData.h"
 
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <cwctype>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -37,6 +42,15 @@ ComHolder<IDataObject> ShellDataFor(const std::vector<std::wstring>& names) {
     folder->GetUIObjectOf(nullptr, static_cast<UINT>(children.size()), children.data(),
                           IID_IDataObject, nullptr, reinterpret_cast<void**>(&data));
     return ComHolder<IDataObject>(data);
+}
+
+CLIPFORMAT ShellIDListClipFormat() {
+    return static_cast<CLIPFORMAT>(static_cast<std::uint16_t>(FunctionShell::ShellIDListFormat()));
+}
+
+std::string ListBytes(std::uintptr_t list) {
+    const auto* items = reinterpret_cast<LPCITEMIDLIST>(list);
+    return std::string(reinterpret_cast<const char*>(items), ILGetSize(items));
 }
 
 TempDirectory::TempDirectory() {
@@ -75,100 +89,157 @@ bool RunningUnderWine() {
     return ntdll && GetProcAddress(ntdll, "wine_get_version");
 }
 
+bool IsMyComputerName(const std::wstring& name) {
+    return _wcsicmp(name.c_str(), MyComputerName) == 0;
+}
+
+bool SameText(const std::wstring& left, const std::wstring& right) {
+    return lstrcmpiW(left.c_str(), right.c_str()) == 0;
+}
+
+std::wstring Lower(std::wstring text) {
+    for (auto& character : text)
+        character = static_cast<wchar_t>(std::towlower(character));
+    return text;
+}
+
+std::wstring ThisProgramPath() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return path;
+}
+
+std::wstring WindowText(HWND window) {
+    wchar_t text[1024] = {};
+    GetWindowTextW(window, text, 1024);
+    return text;
+}
+
+std::wstring WindowsDirectory() {
+    wchar_t path[MAX_PATH] = {};
+    GetWindowsDirectoryW(path, MAX_PATH);
+    const std::wstring directory = path;
+    return directory.ends_with(L'\\') ? directory : directory + L'\\';
+}
+
+bool IsIcon(HICON icon) {
+    ICONINFO parts{};
+    if (icon == nullptr || !GetIconInfo(icon, &parts))
+        return false;
+    DeleteObject(parts.hbmMask);
+    DeleteObject(parts.hbmColor);
+    return true;
+}
+
+LOGFONTW FontOf(HWND window) {
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)), sizeof font, &font);
+    return font;
+}
+
+std::wstring ToolTipOf(HWND tip, HWND owner, HWND control) {
+    wchar_t text[256] = {};
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = owner;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = text;
+    SendMessageW(tip, TTM_GETTEXTW, std::size(text), reinterpret_cast<LPARAM>(&tool));
+    return text;
+}
+
+std::vector<COLORREF> PixelsOf(HBITMAP bitmap, int width, int height) {
+    const HDC screen = GetDC(nullptr);
+    const HDC context = CreateCompatibleDC(screen);
+    const HGDIOBJ previous = SelectObject(context, bitmap);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            pixels.push_back(GetPixel(context, x, y));
+    SelectObject(context, previous);
+    DeleteDC(context);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+void PrintTo(const ShortcutFields& fields, std::ostream* out) {
+    *out << testing::PrintToString(std::vector{fields.target, fields.arguments, fields.directory,
+                                               fields.description, fields.iconPath})
+         << " icon " << fields.iconIndex << " hot key 0x" << std::hex << fields.hotKey << std::dec;
+}
+
 std::wstring WriteFile(const std::wstring& path, std::string_view bytes) {
     std::ofstream out(std::filesystem::path(path), std::ios::binary);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return path;
 }
 
-bool WriteShortcut(const std::wstring& path, const ShortcutFields& fields) {
-    IShellLinkW* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                reinterpret_cast<void**>(&link))))
-        return false;
-    if (!fields.target.empty())
-        link->SetPath(fields.target.c_str());
-    if (!fields.arguments.empty())
-        link->SetArguments(fields.arguments.c_str());
-    if (!fields.directory.empty())
-        link->SetWorkingDirectory(fields.directory.c_str());
-    if (!fields.description.empty())
-        link->SetDescription(fields.description.c_str());
-    if (!fields.iconPath.empty())
-        link->SetIconLocation(fields.iconPath.c_str(), fields.iconIndex);
-    if (fields.hotKey != 0)
-        link->SetHotkey(fields.hotKey);
+namespace {
 
+// A new shortcut object and its file interface; neither when the object is missing.
+struct ShellLinkObject {
+    ComHolder<IShellLinkW> link;
+    ComHolder<IPersistFile> file;
+};
+
+ShellLinkObject NewShellLink() {
+    IShellLinkW* link = nullptr;
     IPersistFile* file = nullptr;
-    HRESULT saved = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
-    if (SUCCEEDED(saved)) {
-        saved = file->Save(path.c_str(), TRUE);
-        file->Release();
-    }
-    link->Release();
-    return saved == S_OK;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void**>(&link))))
+        link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+    return {ComHolder<IShellLinkW>(link), ComHolder<IPersistFile>(file)};
+}
+
+} // namespace
+
+bool WriteShortcut(const std::wstring& path, const ShortcutFields& fields) {
+    const ShellLinkObject shortcut = NewShellLink();
+    if (!shortcut.file)
+        return false;
+    IShellLinkW& link = *shortcut.link;
+    if (!fields.target.empty())
+        link.SetPath(fields.target.c_str());
+    if (!fields.arguments.empty())
+        link.SetArguments(fields.arguments.c_str());
+    if (!fields.directory.empty())
+        link.SetWorkingDirectory(fields.directory.c_str());
+    if (!fields.description.empty())
+        link.SetDescription(fields.description.c_str());
+    if (!fields.iconPath.empty())
+        link.SetIconLocation(fields.iconPath.c_str(), fields.iconIndex);
+    if (fields.hotKey != 0)
+        link.SetHotkey(fields.hotKey);
+    return shortcut.file->Save(path.c_str(), TRUE) == S_OK;
 }
 
 bool ReadShortcut(const std::wstring& path, ShortcutFields& fields) {
-    IShellLinkW* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                reinterpret_cast<void**>(&link))))
+    const ShellLinkObject shortcut = NewShellLink();
+    if (!shortcut.file || shortcut.file->Load(path.c_str(), STGM_READ) != S_OK)
         return false;
-    IPersistFile* file = nullptr;
-    HRESULT loaded = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
-    if (SUCCEEDED(loaded)) {
-        loaded = file->Load(path.c_str(), STGM_READ);
-        file->Release();
-    }
-    if (loaded == S_OK) {
+    IShellLinkW& link = *shortcut.link;
+    const auto read = [&link](auto get) {
         wchar_t text[1024] = {};
-        fields.target = SUCCEEDED(link->GetPath(text, 1024, nullptr, 0)) ? text : L"";
-        text[0] = L'\0';
-        link->GetArguments(text, 1024);
-        fields.arguments = text;
-        text[0] = L'\0';
-        link->GetWorkingDirectory(text, 1024);
-        fields.directory = text;
-        text[0] = L'\0';
-        link->GetDescription(text, 1024);
-        fields.description = text;
-        text[0] = L'\0';
-        fields.iconIndex = 0;
-        link->GetIconLocation(text, 1024, &fields.iconIndex);
-        fields.iconPath = text;
-        fields.hotKey = 0;
-        link->GetHotkey(&fields.hotKey);
-    }
-    link->Release();
-    return loaded == S_OK;
+        (link.*get)(text, 1024);
+        return std::wstring(text);
+    };
+    wchar_t text[1024] = {};
+    fields.target = SUCCEEDED(link.GetPath(text, 1024, nullptr, 0)) ? text : L"";
+    fields.arguments = read(&IShellLinkW::GetArguments);
+    fields.directory = read(&IShellLinkW::GetWorkingDirectory);
+    fields.description = read(&IShellLinkW::GetDescription);
+    text[0] = L'\0';
+    fields.iconIndex = 0;
+    link.GetIconLocation(text, 1024, &fields.iconIndex);
+    fields.iconPath = text;
+    fields.hotKey = 0;
+    link.GetHotkey(&fields.hotKey);
+    return true;
 }
 
 std::string ReadFileBytes(const std::wstring& path) {
     std::ifstream in(std::filesystem::path(path), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-HRESULT CountingObject::QueryInterface(REFIID riid, void** object) {
-    if (!object)
-        return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown)) {
-        *object = static_cast<IUnknown*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG CountingObject::AddRef() {
-    ++addRefCalls_;
-    return static_cast<ULONG>(++references_);
-}
-
-ULONG CountingObject::Release() {
-    ++releaseCalls_;
-    // Lives on the test's stack: never deletes itself.
-    return static_cast<ULONG>(--references_);
 }
 
 HRESULT CountingObject::Probe(std::uintptr_t first, std::uintptr_t second) {

@@ -11,8 +11,11 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
+#include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace TestSupport {
 
@@ -43,18 +46,44 @@ inline const std::wstring UnicodeName = L"Київ Ωμέγα 한글 Café 😀"
 // Wine's ntdll exports its version; Windows' does not.
 bool RunningUnderWine();
 
+// The parsing name of My Computer. Wine spells the class identifier in small letters,
+// Windows in capitals: IsMyComputerName takes either.
+inline constexpr wchar_t MyComputerName[] = L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
+bool IsMyComputerName(const std::wstring& name);
+
+// Equal but for case, as the user's locale compares them.
+bool SameText(const std::wstring& left, const std::wstring& right);
+std::wstring Lower(std::wstring text);
+
+// The full path of this test program.
+std::wstring ThisProgramPath();
+// The Windows directory, with a trailing backslash.
+std::wstring WindowsDirectory();
+
+std::wstring WindowText(HWND window);
+// Whether the handle names an icon that still exists.
+bool IsIcon(HICON icon);
+LOGFONTW FontOf(HWND window);
+// The text a tooltip window shows for a control of the owner window.
+std::wstring ToolTipOf(HWND tip, HWND owner, HWND control);
+// The colours of a bitmap's pixels, row by row, read through a screen-compatible context.
+std::vector<COLORREF> PixelsOf(HBITMAP bitmap, int width, int height);
+
 // Writes a file with the given bytes; returns its path.
 std::wstring WriteFile(const std::wstring& path, std::string_view bytes);
 
+// Any field left out of a designated initialiser stays empty.
 struct ShortcutFields {
-    std::wstring target; // path of the target (SetPath)
-    std::wstring arguments;
-    std::wstring directory;
-    std::wstring description;
-    std::wstring iconPath;
+    std::wstring target{}; // path of the target (SetPath)
+    std::wstring arguments{};
+    std::wstring directory{};
+    std::wstring description{};
+    std::wstring iconPath{};
     int iconIndex = 0;
     WORD hotKey = 0;
+    bool operator==(const ShortcutFields&) const = default;
 };
+void PrintTo(const ShortcutFields& fields, std::ostream* out);
 
 // Saves a shortcut through IShellLinkW / IPersistFile; returns false on failure.
 bool WriteShortcut(const std::wstring& path, const ShortcutFields& fields);
@@ -71,30 +100,61 @@ struct TaskFreeRecorder : Tools::TaskMemorySpy {
     TaskFreeRecorder() : TaskMemorySpy(Keep::FreedAddresses) {}
 };
 
-// A minimal COM object that counts AddRef and Release calls. It answers only
-// IUnknown; its reference count starts at 1 (the creator's reference).
-class CountingObject : public IUnknown {
+// Holds one reference to a COM object.
+struct Releaser {
+    void operator()(IUnknown* object) const {
+        if (object)
+            object->Release();
+    }
+};
+template <typename Interface> using ComHolder = std::unique_ptr<Interface, Releaser>;
+
+// IUnknown for a COM object of a test's own that lives on the test's stack: it answers
+// IUnknown and Interface, counts AddRef and Release calls and its references (1 to
+// start with, the creator's), and never deletes itself.
+template <typename Interface> class Counted : public Interface {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
-    // Slot 3: records the raw register-wide values of its two arguments
-    // and answers probeResult, so that a test sees what a slot call passes.
-    virtual HRESULT STDMETHODCALLTYPE Probe(std::uintptr_t first, std::uintptr_t second);
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (!object)
+            return E_POINTER;
+        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, __uuidof(Interface))) {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        *object = static_cast<Interface*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override {
+        ++addRefCalls_;
+        return static_cast<ULONG>(++references_);
+    }
+    ULONG STDMETHODCALLTYPE Release() override {
+        ++releaseCalls_;
+        return static_cast<ULONG>(--references_);
+    }
 
     long references() const { return references_; }
     long addRefCalls() const { return addRefCalls_; }
     long releaseCalls() const { return releaseCalls_; }
 
-    HRESULT probeResult = S_OK;
-    long probeCalls = 0;
-    std::uintptr_t probeFirst = 0;
-    std::uintptr_t probeSecond = 0;
-
 private:
     std::atomic<long> references_{1};
     std::atomic<long> addRefCalls_{0};
     std::atomic<long> releaseCalls_{0};
+};
+
+// A minimal COM object that answers only IUnknown, and a method to call by its slot.
+class CountingObject : public Counted<IUnknown> {
+public:
+    // Slot 3: records the raw register-wide values of its two arguments
+    // and answers probeResult, so that a test sees what a slot call passes.
+    virtual HRESULT STDMETHODCALLTYPE Probe(std::uintptr_t first, std::uintptr_t second);
+
+    HRESULT probeResult = S_OK;
+    long probeCalls = 0;
+    std::uintptr_t probeFirst = 0;
+    std::uintptr_t probeSecond = 0;
 };
 
 } // namespace TestSupport

@@ -13,6 +13,8 @@
 
 namespace {
 
+using TestSupport::FontOf;
+using TestSupport::ToolTipOf;
 using Toolkit::CommandButton;
 using Toolkit::ControlOptions;
 using Toolkit::DragEventArgs;
@@ -114,23 +116,6 @@ private:
     TextBox* text_[2] = {};
     CommandButton* button_[2] = {};
 };
-
-LOGFONTW FontOf(HWND window) {
-    LOGFONTW font{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)), sizeof font, &font);
-    return font;
-}
-
-std::wstring ToolTipOf(HWND tip, HWND owner, HWND control) {
-    wchar_t text[256] = {};
-    TOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.hwnd = owner;
-    tool.uId = reinterpret_cast<UINT_PTR>(control);
-    tool.lpszText = text;
-    SendMessageW(tip, TTM_GETTEXTW, std::size(text), reinterpret_cast<LPARAM>(&tool));
-    return text;
-}
 
 MSG KeyMessage(HWND window, UINT key) {
     MSG message{};
@@ -359,7 +344,7 @@ TEST(Toolkit, DropHandsBackTheLastDragOverAnswerAndMayUnloadTheForm) {
     EXPECT_EQ(drag(DROPEFFECT_LINK), DWORD{DROPEFFECT_LINK});
     EXPECT_FALSE(form->IsLoaded());
     EXPECT_EQ(form->loads, 1); // not brought back by the handler's touch after its unload
-    EXPECT_EQ(data.References(), 1);
+    EXPECT_EQ(data.references(), 1);
 }
 
 TEST(Toolkit, ALoadThatThrowsLeavesTheFormUnloadedAndLoadable) {
@@ -432,32 +417,18 @@ TEST(Toolkit, BitmapPictureIsTransparentWhereItIsLightGrey) {
     ASSERT_NE(source, nullptr);
     ICONINFO parts{};
     ASSERT_TRUE(GetIconInfo(icon, &parts));
-    const HDC screen = GetDC(nullptr);
-    const HDC image = CreateCompatibleDC(screen);
-    const HDC mask = CreateCompatibleDC(screen);
-    const HDC colour = CreateCompatibleDC(screen);
-    const HGDIOBJ oldImage = SelectObject(image, source);
-    const HGDIOBJ oldMask = SelectObject(mask, parts.hbmMask);
-    const HGDIOBJ oldColour = SelectObject(colour, parts.hbmColor);
+    const auto image = TestSupport::PixelsOf(source, 16, 16);
+    const auto mask = TestSupport::PixelsOf(parts.hbmMask, 16, 16);
+    const auto colour = TestSupport::PixelsOf(parts.hbmColor, 16, 16);
     int transparent = 0;
     int opaque = 0;
     int wrong = 0;
-    for (int y = 0; y < 16; ++y) {
-        for (int x = 0; x < 16; ++x) {
-            const bool isGrey = GetPixel(image, x, y) == grey;
-            const bool masked = GetPixel(mask, x, y) == RGB(255, 255, 255);
-            const COLORREF shown = isGrey ? RGB(0, 0, 0) : GetPixel(image, x, y);
-            (isGrey ? transparent : opaque) += 1;
-            wrong += isGrey != masked || GetPixel(colour, x, y) != shown ? 1 : 0;
-        }
+    for (std::size_t pixel = 0; pixel < image.size(); ++pixel) {
+        const bool isGrey = image[pixel] == grey;
+        const bool masked = mask[pixel] == RGB(255, 255, 255);
+        (isGrey ? transparent : opaque) += 1;
+        wrong += isGrey != masked || colour[pixel] != (isGrey ? RGB(0, 0, 0) : image[pixel]);
     }
-    SelectObject(image, oldImage);
-    SelectObject(mask, oldMask);
-    SelectObject(colour, oldColour);
-    DeleteDC(image);
-    DeleteDC(mask);
-    DeleteDC(colour);
-    ReleaseDC(nullptr, screen);
     DeleteObject(parts.hbmMask);
     DeleteObject(parts.hbmColor);
     DeleteObject(source);
@@ -498,10 +469,10 @@ TEST(Toolkit, DropTargetHandsEnterOverLeaveAndDropToTheControl) {
     EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_LINK));
     EXPECT_EQ(target->DragOver(MK_LBUTTON, point, &effect), S_OK);
     EXPECT_EQ(target->DragLeave(), S_OK);
-    EXPECT_EQ(data.References(), 1); // the data held from enter to leave is given back
+    EXPECT_EQ(data.references(), 1); // the data held from enter to leave is given back
     EXPECT_EQ(target->DragEnter(&data, MK_LBUTTON, point, &effect), S_OK);
     EXPECT_EQ(target->Drop(&data, 0, point, &effect), S_OK);
-    EXPECT_EQ(data.References(), 1);
+    EXPECT_EQ(data.references(), 1);
     EXPECT_EQ(form->events, (std::vector<std::wstring>{L"drag 0 0", L"drag 2 0", L"drag 1 0",
                                                        L"drag 0 0", L"drop 0"}));
 
@@ -515,7 +486,7 @@ TEST(Toolkit, DropTargetHandsEnterOverLeaveAndDropToTheControl) {
     EXPECT_EQ(form->DropTargetObject()->DragEnter(&data, MK_LBUTTON, point, &effect), S_OK);
     EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
     form->DropTargetObject()->DragLeave();
-    EXPECT_EQ(data.References(), 1);
+    EXPECT_EQ(data.references(), 1);
     form->Unload();
 }
 
