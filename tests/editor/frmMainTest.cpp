@@ -609,6 +609,11 @@ TEST_F(EditorCommands, UpdateSavesToTheFileAndDisablesOkAndUpdate) {
     Click(form->cmdCommand(2));
     EXPECT_TRUE(form->IsLoaded());
     EXPECT_TRUE(CommandsEnabled(false));
+    // The click gave Update the focus and its border; disabled, it gives both up.
+    EXPECT_EQ(GetFocus(), nullptr);
+    for (const int command : {0, 2})
+        EXPECT_EQ(GetWindowLongPtrW(form->cmdCommand(command).Handle(), GWL_STYLE) & BS_TYPEMASK,
+                  command == 0 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
     ShellLinkFile saved;
     ASSERT_TRUE(saved.FileLoad(link));
     EXPECT_EQ(saved.LinkArgument(), L"-updated");
