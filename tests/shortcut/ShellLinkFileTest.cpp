@@ -204,8 +204,8 @@ TEST(ShellLinkFile, UnicodeTextTheCodePageCannotHoldIsRefusedUntilRewritten) {
 }
 
 // A text of the file that the code page cannot hold reads whole, never as the ANSI
-// getter's substitutes: under a legacy code page a write of it, edited or not, or of the
-// icon's index with its path, is refused as the same text typed, and the file keeps it.
+// getter's substitutes: under a legacy code page an edit of it, or a new icon index with
+// its path, is refused as the same text typed, and the file keeps it.
 TEST(ShellLinkFile, UnicodeTextOfTheFileIsNeverWrittenBackWithSubstitutes) {
     TempDirectory folder;
     const std::wstring outside = L"/\u00dcn\u00ef " + TestSupport::UnicodeName;
