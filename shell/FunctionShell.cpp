@@ -1,4 +1,5 @@
 #include "shell/FunctionShell.h"
+#include "shell/PlatformBinding.h"
 #include "shell/Shell32Ordinal.h"
 
 #include <shlobj.h>
@@ -77,7 +78,23 @@ std::optional<std::string> ToAnsi(std::wstring_view text, bool display) {
     return result;
 }
 
+// A drive's path (C:\...) or a share's (\\server\share...).
+bool IsFileSystemPath(std::wstring_view name) {
+    if (name.size() >= 3 && name[1] == L':' && name[2] == L'\\')
+        return true;
+    return name.size() >= 5 && name.starts_with(L"\\\\") &&
+           name.find(L'\\', 3) != std::wstring_view::npos;
+}
+
 } // namespace
+
+namespace Binding {
+
+PathFromIDListFunction& PathFromIDListCall() {
+    return BindingOf<&SHGetPathFromIDListA>();
+}
+
+} // namespace Binding
 
 ComReference GetDesktopFolder() {
     IShellFolder* desktop = nullptr;
@@ -113,12 +130,15 @@ std::wstring PathFromItemIDList(PointerValue List) {
     if (List == 0)
         return {};
     std::vector<std::byte> buffer(AnsiCapacity(MAX_PATH));
-    if (!SHGetPathFromIDListA(AsList(List), reinterpret_cast<char*>(buffer.data())))
-        return {};
+    const bool answered = Binding::PathFromIDListCall()(
+                              AsList(List), reinterpret_cast<char*>(buffer.data())) != FALSE;
     // The answer holds what MAX_PATH bytes of the code page can: a name outside it comes
-    // with substitutes, a long path (in UTF-8 or double bytes) comes cut. The item's
-    // parsing name is then the same path, whole.
+    // with substitutes, a long path (in UTF-8 or double bytes) comes cut (Wine) or not at
+    // all (Windows). The parsing name of a file system item is then the same path, whole;
+    // a virtual folder's (::{...}) is no path.
     const std::wstring name = NameFromItemIDList(List);
+    if (!answered)
+        return IsFileSystemPath(name) ? name : std::wstring();
     const auto ansi = AnsiFromString(name);
     if (!name.empty() && (!ansi || ansi->size() >= MAX_PATH))
         return name;

@@ -1,11 +1,12 @@
-// Platform calls of the icon and drag-data operations, each made through a binding
-// that starts as the platform's own function. A test swaps one binding for the length
-// of a scope to observe the call or make it fail; nothing else touches them.
+// Platform calls of the item ID list, icon and drag-data operations, each made through
+// a binding that starts as the platform's own function. A test swaps one binding for
+// the length of a scope to observe the call or make it fail; nothing else touches them.
 #pragma once
 
 #include <windows.h>
 #include <ole2.h>
 #include <olectl.h>
+#include <shtypes.h>
 
 #include "base/ScopedBinding.h"
 
@@ -16,6 +17,7 @@ using CreatePictureFunction = HRESULT(WINAPI*)(LPPICTDESC, REFIID, BOOL, LPVOID*
 using VersionQueryFunction = BOOL(WINAPI*)(LPOSVERSIONINFOA);
 using RegisterFormatFunction = UINT(WINAPI*)(LPCSTR);
 using GlobalLockFunction = LPVOID(WINAPI*)(HGLOBAL);
+using PathFromIDListFunction = BOOL(WINAPI*)(LPCITEMIDLIST, LPSTR);
 
 ExtractIconFunction& ExtractIconCall();
 CreatePictureFunction& CreatePictureCall();
@@ -24,6 +26,7 @@ RegisterFormatFunction& RegisterFormatCall();
 // Where the bytes of a drag data block are read from; the block's size always comes
 // from the platform (GlobalSize).
 GlobalLockFunction& GlobalLockCall();
+PathFromIDListFunction& PathFromIDListCall();
 
 // IsWindowsNT and ShellIDListFormat remember their answers for the process. A test
 // that swaps their platform call forgets the answer before and after the swap, so

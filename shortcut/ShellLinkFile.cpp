@@ -75,25 +75,35 @@ bool IsInternetShortcutName(std::wstring_view name) {
                                 static_cast<int>(extension.size()), TRUE) == CSTR_EQUAL;
 }
 
-// A zero-filled platform buffer for one text answer.
+// A zero-filled platform buffer for one text answer, ANSI or UTF-16.
 class TextBuffer {
 public:
+    // A wide buffer holds as many units as an ANSI one bytes: it is never cut first.
+    explicit TextBuffer(bool wide = false)
+        : wide_(wide), bytes_(TextBufferSize * (wide ? sizeof(wchar_t) : 1)) {}
     VARIANT Address() { return AddressArgument(bytes_.data()); }
     static VARIANT Capacity() { return NumberArgument(TextBufferSize); }
-    std::wstring Text() const { return StringFromBuffer(bytes_, false); }
+    std::wstring Text() const { return StringFromBuffer(bytes_, wide_); }
 
 private:
-    std::vector<std::byte> bytes_ = std::vector<std::byte>(TextBufferSize);
+    bool wide_;
+    std::vector<std::byte> bytes_;
 };
 
-// GetDescription, GetWorkingDirectory, GetArguments: buffer and capacity only.
-std::wstring ReadText(const ShellLinkFile::PointerValue& link, std::int32_t offset) {
+// One text getter of IShellLinkA or IShellLinkW (the same slots): the buffer and its
+// capacity, then the getter's own arguments. No value when the method fails, or
+// answers S_FALSE (GetPath of a target without a path).
+std::optional<std::wstring> CallTextGetter(const ShellLinkFile::PointerValue& link,
+                                           std::int32_t offset, bool wide,
+                                           std::initializer_list<VARIANT> more = {}) {
     if (link == 0)
-        return {};
-    TextBuffer buffer;
-    VARIANT arguments[] = {buffer.Address(), TextBuffer::Capacity()};
-    if (!MethodSucceeded(CallInterface(link, offset, 2, arguments)))
-        return {};
+        return std::nullopt;
+    TextBuffer buffer(wide);
+    std::vector<VARIANT> arguments{buffer.Address(), TextBuffer::Capacity()};
+    arguments.insert(arguments.end(), more);
+    if (!MethodSucceeded(
+            CallInterface(link, offset, static_cast<std::int32_t>(arguments.size()), arguments)))
+        return std::nullopt;
     return buffer.Text();
 }
 
@@ -131,6 +141,7 @@ ShellLinkFile::ShellLinkFile() {
     ClsidInternetShortcut =
         MakeGuid(0xFBF23B40, 0xE3F0, 0x101B, {0x84, 0x88, 0x00, 0xAA, 0x00, 0x3E, 0x56, 0xF8});
     IidShellLinkA = MakeGuid(0x000214EE, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46});
+    IidShellLinkW = MakeGuid(0x000214F9, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46});
     IidPersistFile = MakeGuid(0x0000010B, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46});
 
     ShellLinkObject = CreateComObject(ClsidShellLink, IidShellLinkA).Object;
@@ -193,17 +204,10 @@ bool ShellLinkFile::FileIsDirty() const {
 std::wstring ShellLinkFile::LinkPath() const {
     if (Refused[TargetText])
         return *Refused[TargetText];
-    if (!ShellLinkObject)
-        return {};
-    TextBuffer buffer;
     // Receives the target's find data, which nobody reads.
     TextBuffer findData;
-    VARIANT arguments[] = {buffer.Address(), TextBuffer::Capacity(), findData.Address(),
-                           NumberArgument(0)};
     // S_FALSE (a target without a path, such as a virtual folder) counts as no path.
-    if (!MethodSucceeded(CallInterface(ShellLinkObject.Variable(), GetPathOffset, 4, arguments)))
-        return {};
-    return buffer.Text();
+    return ReadShellText(GetPathOffset, {findData.Address(), NumberArgument(0)}).value_or(L"");
 }
 
 void ShellLinkFile::LinkPath(std::wstring_view NewLink) {
@@ -310,7 +314,22 @@ bool ShellLinkFile::AnyRefused() const {
 std::wstring ShellLinkFile::ReadField(TextField field, std::int32_t offset) const {
     if (Refused[field])
         return *Refused[field];
-    return ReadText(ShellLinkObject.Variable(), offset);
+    return ReadShellText(offset).value_or(L"");
+}
+
+std::optional<std::wstring>
+ShellLinkFile::ReadShellText(std::int32_t offset, std::initializer_list<VARIANT> more) const {
+    std::optional<std::wstring> text =
+        CallTextGetter(ShellLinkObject.Variable(), offset, false, more);
+    if (!text)
+        return text;
+    // Under a legacy code page the ANSI getter answers substitutes (or look-alikes) for
+    // what the code page cannot hold, and a write of them would store them. The object's
+    // wide getter tells: where the two differ, the field reads the whole text, which a
+    // write then refuses as it refuses the same text typed.
+    const ComReference wide(ObjectQueryInterface(ShellLinkObject.Variable(), IidShellLinkW));
+    const std::optional<std::wstring> whole = CallTextGetter(wide.Variable(), offset, true, more);
+    return whole && *whole != *text ? whole : text;
 }
 
 void ShellLinkFile::WriteField(TextField field, std::int32_t offset, std::wstring_view text) {
@@ -323,15 +342,11 @@ void ShellLinkFile::WriteField(TextField field, std::int32_t offset, std::wstrin
 }
 
 void ShellLinkFile::IconLocationRead(std::wstring& path, std::int32_t& index) const {
-    if (!ShellLinkObject)
-        return;
-    TextBuffer buffer;
     std::int32_t readIndex = 0;
-    VARIANT arguments[] = {buffer.Address(), TextBuffer::Capacity(), AddressArgument(&readIndex)};
-    if (!MethodSucceeded(
-            CallInterface(ShellLinkObject.Variable(), GetIconLocationOffset, 3, arguments)))
+    const auto readPath = ReadShellText(GetIconLocationOffset, {AddressArgument(&readIndex)});
+    if (!readPath)
         return;
-    path = buffer.Text();
+    path = *readPath;
     index = readIndex;
 }
 

@@ -3,6 +3,8 @@
 // process's code page cannot hold is refused rather than stored with substitutes: it
 // reads back as written, the shortcut counts as changed, and it is not saved until the
 // field is written again with a text the code page holds, or another file is loaded.
+// A text of the file that the code page cannot hold reads whole (through IShellLinkW),
+// so that writing it back is refused in the same way.
 #pragma once
 
 #include "com/FunctionObject.h"
@@ -11,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -63,6 +66,9 @@ private:
 
     bool AnyRefused() const;
     std::wstring ReadField(TextField field, std::int32_t offset) const;
+    // A text getter's answer as the object holds it; More follows buffer and capacity.
+    std::optional<std::wstring> ReadShellText(std::int32_t offset,
+                                              std::initializer_list<VARIANT> more = {}) const;
     void WriteField(TextField field, std::int32_t offset, std::wstring_view text);
     void IconLocationRead(std::wstring& path, std::int32_t& index) const;
     // False when nothing was written (no object, or a refused path).
@@ -78,5 +84,6 @@ private:
     GUID ClsidShellLink{};
     GUID ClsidInternetShortcut{};
     GUID IidShellLinkA{};
+    GUID IidShellLinkW{};
     GUID IidPersistFile{};
 };

@@ -76,7 +76,7 @@ void Control::PrepareInput() {
 }
 
 void Control::RaiseGotFocus() {
-    parent_.MarkDefaultButton(*this);
+    parent_.MarkDefaultButton(this);
     Raise(GotFocus);
 }
 
@@ -98,8 +98,14 @@ bool Control::Enabled() const {
 
 void Control::Enabled(bool NewEnabled) {
     enabled_ = NewEnabled;
-    if (window_ != nullptr)
-        EnableWindow(window_, NewEnabled ? TRUE : FALSE);
+    if (window_ == nullptr)
+        return;
+    const bool hadFocus = ::GetFocus() == window_;
+    EnableWindow(window_, NewEnabled ? TRUE : FALSE);
+    // A focused control that is disabled loses the focus without a focus message to any
+    // other control: the border goes back to the default button by itself.
+    if (hadFocus && parent_.ControlOf(::GetFocus()) == nullptr)
+        parent_.MarkDefaultButton(nullptr);
 }
 
 void Control::FontBold(bool NewBold) {

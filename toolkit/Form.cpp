@@ -290,8 +290,8 @@ CommandButton* Form::ButtonWith(bool defaultButton) const {
     return nullptr;
 }
 
-void Form::MarkDefaultButton(const Control& focused) {
-    const auto* focusedButton = dynamic_cast<const CommandButton*>(&focused);
+void Form::MarkDefaultButton(const Control* focused) {
+    const auto* focusedButton = dynamic_cast<const CommandButton*>(focused);
     for (const auto& control : controls_) {
         const auto* button = dynamic_cast<const CommandButton*>(control.get());
         if (button == nullptr || button->Handle() == nullptr)
@@ -427,7 +427,7 @@ bool PreTranslateFormMessage(MSG& message) {
     // last word. The message may have unloaded the form: it is looked up again.
     if (Form* const form = FormOfWindow(root))
         if (const Control* const focused = form->ControlOf(GetFocus()))
-            form->MarkDefaultButton(*focused);
+            form->MarkDefaultButton(focused);
     return true;
 }
 

@@ -105,8 +105,8 @@ private:
     Control* ControlOf(HWND window) const;
     CommandButton* ButtonWith(bool defaultButton) const;
     // The default button's border marks what Enter clicks: the focused button, or the
-    // default button while the focus is anywhere else.
-    void MarkDefaultButton(const Control& focused);
+    // default button while the focus is anywhere else (or nowhere: nullptr).
+    void MarkDefaultButton(const Control* focused);
     void FocusFirstControl();
     void LoadWindowAndControls();
     void ApplyIcons();

@@ -606,6 +606,11 @@ TEST_F(EditorCommands, UpdateSavesToTheFileAndDisablesOkAndUpdate) {
     Click(form->cmdCommand(2));
     EXPECT_TRUE(form->IsLoaded());
     EXPECT_TRUE(CommandsEnabled(false));
+    // The click gave Update the focus and its border; disabled, it gives both up.
+    EXPECT_EQ(GetFocus(), nullptr);
+    for (const int command : {0, 2})
+        EXPECT_EQ(GetWindowLongPtrW(form->cmdCommand(command).Handle(), GWL_STYLE) & BS_TYPEMASK,
+                  command == 0 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
     ShellLinkFile saved;
     ASSERT_TRUE(saved.FileLoad(link));
     EXPECT_EQ(saved.LinkArgument(), L"-updated");
@@ -949,10 +954,9 @@ TEST_F(EditorCommands, AShortcutMadeByWindowsKeepsItsPartsWhenSaved) {
     EXPECT_TRUE(lost.empty()) << testing::PrintToString(lost);
 }
 
-// Names from outside every legacy code page. Under UTF-8 the fields show them whole and
-// a save keeps them; under a legacy code page the fields show what it holds (as the
-// ANSI interface answers), and a save that would store substitutes fails, leaving the
-// file as it was and the window open with OK and Update.
+// Names from outside every legacy code page. The fields show them whole; under UTF-8 a
+// save keeps them, under a legacy code page a save that would store substitutes fails,
+// leaving the file as it was and the window open with OK and Update.
 TEST_F(EditorCommands, UnicodeNamesAreShownEditedAndSavedWhole) {
     const std::wstring& name = UnicodeName;
     const std::wstring place = folder / name;
@@ -964,10 +968,8 @@ TEST_F(EditorCommands, UnicodeNamesAreShownEditedAndSavedWhole) {
     form->txtText(0).Text(link);
     form->Show();
     const bool utf8 = AnsiCodePageIsUtf8();
-    const auto shown = [utf8](const std::wstring& text) { return utf8 ? text : ThroughAnsi(text); };
     // The target by its item ID list, under any code page.
-    EXPECT_EQ(Fields(*form), (std::vector<std::wstring>{link, target, shown(L"/" + name),
-                                                        shown(place), shown(name)}));
+    EXPECT_EQ(Fields(*form), (std::vector<std::wstring>{link, target, L"/" + name, place, name}));
 
     const std::string before = ReadFileBytes(link);
     for (const std::wstring& description : {L"edited " + name, std::wstring(L"plain")}) {

@@ -1,4 +1,5 @@
 #include "shell/FunctionShell.h"
+#include "shell/PlatformBinding.h"
 #include "tests/support/TestSupport.h"
 
 #include <shlobj.h>
@@ -319,17 +320,32 @@ TEST(FunctionShell, UnicodeTextConvertsWholeOrNotAtAll) {
     }
 }
 
+BOOL WINAPI FailingPathFromIDList(LPCITEMIDLIST, LPSTR path) {
+    *path = '\0';
+    return FALSE;
+}
+
 // The ANSI path of an item holds MAX_PATH bytes of the code page: a name outside it, or
-// a long name in two or three bytes a character, comes from the item's parsing name.
+// a long name in two or three bytes a character, comes from the item's parsing name,
+// whether the ANSI call cuts it (Wine) or fails (Windows, past MAX_PATH bytes).
 TEST(FunctionShell, UnicodePathsComeWholeFromItemIDLists) {
     TestSupport::TempDirectory folder;
+    std::vector<std::pair<ItemIDList, std::wstring>> paths;
     for (const std::wstring& name : {TestSupport::UnicodeName, std::wstring(120, L'\x0416')}) {
         const std::wstring directory = folder / name;
         ASSERT_TRUE(CreateDirectoryW(directory.c_str(), nullptr));
         const std::wstring file =
             TestSupport::WriteFile(directory + L"\\" + name.substr(0, 30) + L".txt", "x");
-        const ItemIDList list(ItemIDListFromName(file));
-        ASSERT_TRUE(list);
-        EXPECT_EQ(PathFromItemIDList(list.Get()), file);
+        paths.emplace_back(ItemIDListFromName(file), file);
+        paths.emplace_back(ItemIDListFromName(directory), directory);
+    }
+    paths.emplace_back(SpecialFolderItemIDList(CSIDL_DRIVES), L""); // no path at all
+    for (const bool fails : {false, true}) {
+        const ScopedBinding binding(Binding::PathFromIDListCall(),
+                                    fails ? FailingPathFromIDList : Binding::PathFromIDListCall());
+        for (const auto& [list, path] : paths) {
+            ASSERT_TRUE(list);
+            EXPECT_EQ(PathFromItemIDList(list.Get()), path) << fails;
+        }
     }
 }

@@ -203,6 +203,44 @@ TEST(ShellLinkFile, UnicodeTextTheCodePageCannotHoldIsRefusedUntilRewritten) {
     EXPECT_EQ(link.LinkDescription(), sample.fields.description);
 }
 
+// A text of the file that the code page cannot hold reads whole, never as the ANSI
+// getter's substitutes: under a legacy code page an edit of it, or a new icon index with
+// its path, is refused as the same text typed, and the file keeps it.
+TEST(ShellLinkFile, UnicodeTextOfTheFileIsNeverWrittenBackWithSubstitutes) {
+    TempDirectory folder;
+    const std::wstring outside = L"/\u00dcn\u00ef " + TestSupport::UnicodeName;
+    const std::wstring directory = folder / TestSupport::UnicodeName;
+    ASSERT_TRUE(CreateDirectoryW(directory.c_str(), nullptr));
+    const ShortcutFields fields{.target = TestSupport::WriteFile(folder / L"target.txt", "t"),
+                                .arguments = outside,
+                                .directory = directory,
+                                .description = outside,
+                                .iconPath = directory + L"\\" + outside.substr(1) + L".ico",
+                                .iconIndex = 2};
+    const std::wstring file = folder / L"unicode.lnk";
+    const bool held = TestSupport::AnsiCodePageIsUtf8();
+    // Each text field but the target (Wine keeps a target's location in the code page
+    // only), then the icon's index alone.
+    for (std::size_t edit = 1; edit <= std::size(TextFields); ++edit) {
+        SCOPED_TRACE(edit);
+        ASSERT_TRUE(TestSupport::WriteShortcut(file, fields));
+        const std::string saved = TestSupport::ReadFileBytes(file);
+        ShellLinkFile link;
+        ASSERT_TRUE(link.FileLoad(file));
+        ExpectFields(link, fields);
+        if (edit < std::size(TextFields)) {
+            const TextField& field = TextFields[edit];
+            field.write(link, fields.*field.sample + L" x");
+            EXPECT_EQ(field.read(link), fields.*field.sample + L" x");
+        } else {
+            link.IconIndex(3);
+            EXPECT_EQ(link.IconPath(), fields.iconPath);
+        }
+        EXPECT_EQ(link.FileSave({}), held);
+        EXPECT_EQ(TestSupport::ReadFileBytes(file) == saved, !held);
+    }
+}
+
 TEST(ShellLinkFile, LoadsAShortcutWrittenByThePlatform) {
     TempDirectory folder;
     SampleShortcut sample(folder);

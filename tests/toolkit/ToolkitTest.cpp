@@ -6,9 +6,12 @@
 
 #include <commctrl.h>
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -46,6 +49,7 @@ public:
     bool unloadOnDrop = false;
     bool throwOnLoad = false;
     DWORD dragAnswer = DROPEFFECT_LINK;
+    std::optional<DWORD> dropAnswer; // left alone without one
 
 private:
     SampleForm()
@@ -89,8 +93,9 @@ private:
             Record(L"drag " + std::to_wstring(static_cast<int>(args.State)), index);
             args.Effect = dragAnswer;
         };
-        label_->OLEDragDrop = [this](std::int16_t index, DragEventArgs&) {
+        label_->OLEDragDrop = [this](std::int16_t index, DragEventArgs& args) {
             Record(L"drop", index);
+            args.Effect = dropAnswer.value_or(args.Effect);
             if (unloadOnDrop)
                 UnloadAndTouch();
         };
@@ -175,6 +180,12 @@ TEST(Toolkit, WhatOnlyAUserNeedsWaitsForTheWindowsMessages) {
     form->Unload();
     form->Load();
     Toolkit::DoEvents();
+    EXPECT_EQ(form->events.back(), L"posted 2");
+    // So was what waits behind posted work that unloads it.
+    form->Post([&form] { form->Unload(); });
+    form->Post([&form] { form->events.push_back(L"posted 4"); });
+    Toolkit::DoEvents();
+    EXPECT_FALSE(form->IsLoaded());
     EXPECT_EQ(form->events.back(), L"posted 2");
     // Code that asks for a drop target gets it at once.
     EXPECT_NE(form->label().DropTargetObject(), nullptr);
@@ -286,8 +297,9 @@ TEST(Toolkit, EnterClicksTheEnabledDefaultButtonAndEscapeTheCancelButton) {
 }
 
 // The default button's border marks what Enter clicks: it follows the focus onto a
-// button and back to the default button when the focus goes on to a field.
-TEST(Toolkit, TheDefaultButtonsBorderFollowsTheFocusByTab) {
+// button and back to the default button when the focus goes on to a field, by Tab or
+// by code, or leaves a button that is disabled under it.
+TEST(Toolkit, TheDefaultButtonsBorderFollowsTheFocus) {
     auto form = SampleForm::Create();
     form->Show();
     const auto bordered = [&form] {
@@ -299,16 +311,26 @@ TEST(Toolkit, TheDefaultButtonsBorderFollowsTheFocusByTab) {
                          : L'0';
         return marks;
     };
+    const std::function<void()> tab = [] {
+        MSG key = KeyMessage(GetFocus(), VK_TAB);
+        EXPECT_TRUE(Toolkit::PreTranslateFormMessage(key));
+    };
     form->text(0).SetFocus();
     // Tab goes on through the locked field, both buttons and round to the first field.
-    for (const auto& [focus, marks] : {std::pair{form->text(1).Handle(), L"10"},
-                                       {form->button(0).Handle(), L"10"},
-                                       {form->button(1).Handle(), L"01"},
-                                       {form->text(0).Handle(), L"10"}}) {
-        MSG tab = KeyMessage(GetFocus(), VK_TAB);
-        EXPECT_TRUE(Toolkit::PreTranslateFormMessage(tab));
+    const std::tuple<std::function<void()>, HWND, const wchar_t*> steps[] = {
+        {tab, form->text(1).Handle(), L"10"},
+        {tab, form->button(0).Handle(), L"10"},
+        {tab, form->button(1).Handle(), L"01"},
+        {tab, form->text(0).Handle(), L"10"},
+        {[&form] { form->button(1).SetFocus(); }, form->button(1).Handle(), L"01"},
+        {[&form] { form->text(1).SetFocus(); }, form->text(1).Handle(), L"10"},
+        {[&form] { form->button(1).SetFocus(); }, form->button(1).Handle(), L"01"},
+        {[&form] { form->button(1).Enabled(false); }, nullptr, L"10"},
+    };
+    for (const auto& [move, focus, marks] : steps) {
+        move();
         EXPECT_EQ(GetFocus(), focus);
-        EXPECT_EQ(bordered(), marks);
+        EXPECT_EQ(bordered(), marks) << "focus " << focus;
     }
     form->Unload();
 }
@@ -326,20 +348,29 @@ TEST(Toolkit, UnloadInsideAClickOfItsOwnButtonIsSafe) {
     form->Unload();
 }
 
+// A drop handler may refuse what the last drag-over answered, never widen it.
 TEST(Toolkit, DropHandsBackTheLastDragOverAnswerAndMayUnloadTheForm) {
     auto form = SampleForm::Create();
     // Held by nobody but the form: the unload inside the last drop releases it.
     IDropTarget* target = form->label().DropTargetObject();
     EmptyData data;
-    const auto drag = [&](DWORD answer) {
+    const auto drag = [&](DWORD answer, std::optional<DWORD> dropAnswer = {}) {
         form->dragAnswer = answer;
+        form->dropAnswer = dropAnswer;
         DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
         target->DragEnter(&data, MK_LBUTTON, {}, &effect);
         effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
         target->Drop(&data, 0, {}, &effect);
         return effect;
     };
-    EXPECT_EQ(drag(DROPEFFECT_NONE), DWORD{DROPEFFECT_NONE});
+    constexpr DWORD All = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+    const std::tuple<DWORD, std::optional<DWORD>, DWORD> drops[] = {
+        {DROPEFFECT_NONE, {}, DROPEFFECT_NONE},  {DROPEFFECT_NONE, All, DROPEFFECT_NONE},
+        {DROPEFFECT_LINK, All, DROPEFFECT_LINK}, {DROPEFFECT_COPY, DROPEFFECT_LINK, 0},
+        {DROPEFFECT_LINK, DROPEFFECT_NONE, 0},
+    };
+    for (const auto& [over, drop, answered] : drops)
+        EXPECT_EQ(drag(over, drop), answered) << over << " then " << drop.value_or(~0u);
     form->unloadOnDrop = true;
     EXPECT_EQ(drag(DROPEFFECT_LINK), DWORD{DROPEFFECT_LINK});
     EXPECT_FALSE(form->IsLoaded());
