@@ -321,7 +321,8 @@ std::optional<std::wstring>
 ShellLinkFile::ReadShellText(std::int32_t offset, std::initializer_list<VARIANT> more) const {
     std::optional<std::wstring> text =
         CallTextGetter(ShellLinkObject.Variable(), offset, false, more);
-    if (!text)
+    // UTF-8 holds every text: the ANSI answer is whole, and the second call is saved.
+    if (!text || GetACP() == CP_UTF8)
         return text;
     // Under a legacy code page the ANSI getter answers substitutes (or look-alikes) for
     // what the code page cannot hold, and a write of them would store them. The object's
