@@ -71,7 +71,7 @@ bool frmMain::RunBrowse(std::int16_t index) {
     }
     case BrowseRow::Action::TargetFolder: {
         // By its item ID list, so that a folder without a path can be the target too.
-        const FunctionShell::ItemIDList chosen(folderDialog_->FolderPIDL());
+        const FunctionShell::ItemIDList chosen = folderDialog_->FolderPIDL();
         linkFile_->LinkTo(chosen.Get());
         WriteField(field, linkFile_->LinkToName());
         break;

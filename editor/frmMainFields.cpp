@@ -54,7 +54,7 @@ void frmMain::ShowIcon() {
         ShowIconPicture(FunctionShell::IconPictureFromFile(iconPath, link.IconIndex()));
         return;
     }
-    const FunctionShell::ItemIDList target(link.LinkTo());
+    const FunctionShell::ItemIDList target = link.LinkTo();
     ShowIconPicture(FunctionShell::IconPictureFromItemIDList(target.Get()));
 }
 

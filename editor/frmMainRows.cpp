@@ -24,8 +24,8 @@ constexpr std::uint32_t HideReadOnly = OFN_HIDEREADONLY;
 constexpr std::uint32_t ShortcutsThemselves = OFN_HIDEREADONLY | OFN_NODEREFERENCELINKS;
 constexpr std::wstring_view NoFilter;
 constexpr std::wstring_view AllFiles = L"All Files (*.*)\0*.*\0"sv;
-constexpr FunctionObject::PointerValue DesktopRoot = CSIDL_DESKTOP;
-constexpr FunctionObject::PointerValue ComputerRoot = CSIDL_DRIVES;
+constexpr std::int32_t DesktopRoot = CSIDL_DESKTOP;
+constexpr std::int32_t ComputerRoot = CSIDL_DRIVES;
 
 constexpr Browse FileNameBrowse[] = {
     {{5880, 480, 240, 264},

@@ -30,7 +30,7 @@ struct frmMain::BrowseRow {
     std::wstring_view filter; // description, NUL, pattern, NUL; built on first use
     std::uint32_t flags;      // of the file dialog
     bool clearsFolderFlags;   // the folder dialog's flags are set to 0 first
-    FunctionObject::PointerValue root;
+    std::int32_t root;        // a special folder (CSIDL)
     Action action;
 };
 

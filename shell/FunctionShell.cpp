@@ -34,7 +34,7 @@ auto AsList(PointerValue list) {
 
 // A folder reference for one call: the caller's own (duplicated) or the desktop.
 ComReference FolderForCall(PointerValue parentFolder) {
-    return parentFolder != 0 ? ComReference(ObjectDuplicate(parentFolder)) : GetDesktopFolder();
+    return parentFolder != 0 ? ObjectDuplicate(parentFolder) : GetDesktopFolder();
 }
 
 // No flags are needed this way: every character of a code page has one Unicode form,
@@ -183,9 +183,11 @@ ItemIDList ItemIDListFromName(std::wstring_view Name, PointerValue ParentFolder)
                            AddressArgument(&parsedCount),
                            AddressArgument(&list),
                            NumberArgument(0)};
-    CallInterface(folder.Variable(), ParseDisplayNameOffset, 6, arguments);
-    // Ours whatever the method answered.
-    return ItemIDList(list);
+    const bool parsed = FunctionObject::MethodSucceeded(
+        CallInterface(folder.Variable(), ParseDisplayNameOffset, 6, arguments));
+    // Ours whatever the method answered; kept only when it parsed the name.
+    ItemIDList held(list);
+    return parsed ? std::move(held) : ItemIDList{};
 }
 
 ItemIDList SpecialFolderItemIDList(std::int32_t SpecialFolder) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <initializer_list>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -107,6 +108,14 @@ std::optional<std::wstring> CallTextGetter(const ShellLinkFile::PointerValue& li
     return buffer.Text();
 }
 
+// A setter's failure is not reported: it shows in the next read of the property, which
+// the editor makes after every write.
+void CallSetter(const ShellLinkFile::PointerValue& link, std::int32_t offset,
+                std::span<VARIANT> arguments) {
+    static_cast<void>(
+        CallInterface(link, offset, static_cast<std::int32_t>(arguments.size()), arguments));
+}
+
 // False only when the code page cannot hold the text: then nothing is written.
 bool WriteText(const ShellLinkFile::PointerValue& link, std::int32_t offset,
                std::wstring_view text) {
@@ -114,7 +123,7 @@ bool WriteText(const ShellLinkFile::PointerValue& link, std::int32_t offset,
     if (!ansi)
         return false;
     VARIANT arguments[] = {AddressArgument(ansi->c_str())};
-    CallInterface(link, offset, 1, arguments);
+    CallSetter(link, offset, arguments);
     return true;
 }
 
@@ -131,7 +140,7 @@ void WriteShort(const ShellLinkFile::PointerValue& link, std::int32_t offset, st
     if (link == 0)
         return;
     VARIANT arguments[] = {ShortArgument(value)};
-    CallInterface(link, offset, 1, arguments);
+    CallSetter(link, offset, arguments);
 }
 
 } // namespace
@@ -145,7 +154,7 @@ ShellLinkFile::ShellLinkFile() {
     IidPersistFile = MakeGuid(0x0000010B, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46});
 
     ShellLinkObject = CreateComObject(ClsidShellLink, IidShellLinkA).Object;
-    PersistFileObject.Reset(ObjectQueryInterface(ShellLinkObject.Variable(), IidPersistFile));
+    PersistFileObject = ObjectQueryInterface(ShellLinkObject.Variable(), IidPersistFile);
     IconLocationRead(IconPathCache, IconIndexCache);
 }
 
@@ -168,7 +177,7 @@ bool ShellLinkFile::FileLoad(std::wstring_view FileNameToLoad) {
         if (!MethodSucceeded(CallInterface(persist.Variable(), LoadOffset, 2, arguments)))
             return false;
     }
-    ComReference link(ObjectQueryInterface(persist.Variable(), IidShellLinkA));
+    ComReference link = ObjectQueryInterface(persist.Variable(), IidShellLinkA);
     if (!link)
         return false;
 
@@ -214,16 +223,16 @@ void ShellLinkFile::LinkPath(std::wstring_view NewLink) {
     WriteField(TargetText, SetPathOffset, NewLink);
 }
 
-ShellLinkFile::PointerValue ShellLinkFile::LinkTo() const {
+ItemIDList ShellLinkFile::LinkTo() const {
     if (!ShellLinkObject)
-        return 0;
+        return {};
     PointerValue list = 0;
     VARIANT arguments[] = {AddressArgument(&list)};
     const bool read =
         MethodSucceeded(CallInterface(ShellLinkObject.Variable(), GetIDListOffset, 1, arguments));
     // A list handed out together with a failure is freed here.
     ItemIDList held(list);
-    return read ? held.Release() : 0;
+    return read ? std::move(held) : ItemIDList{};
 }
 
 void ShellLinkFile::LinkTo(PointerValue NewTo) {
@@ -231,11 +240,11 @@ void ShellLinkFile::LinkTo(PointerValue NewTo) {
         return;
     Refused[TargetText].reset();
     VARIANT arguments[] = {AddressArgument(NewTo)};
-    CallInterface(ShellLinkObject.Variable(), SetIDListOffset, 1, arguments);
+    CallSetter(ShellLinkObject.Variable(), SetIDListOffset, arguments);
 }
 
 std::wstring ShellLinkFile::LinkToName() const {
-    const ItemIDList list(LinkTo());
+    const ItemIDList list = LinkTo();
     if (!list)
         return {};
     return FunctionShell::NameFromItemIDList(list.Get(), 0);
@@ -328,7 +337,7 @@ ShellLinkFile::ReadShellText(std::int32_t offset, std::initializer_list<VARIANT>
     // what the code page cannot hold, and a write of them would store them. The object's
     // wide getter tells: where the two differ, the field reads the whole text, which a
     // write then refuses as it refuses the same text typed.
-    const ComReference wide(ObjectQueryInterface(ShellLinkObject.Variable(), IidShellLinkW));
+    const ComReference wide = ObjectQueryInterface(ShellLinkObject.Variable(), IidShellLinkW);
     const std::optional<std::wstring> whole = CallTextGetter(wide.Variable(), offset, true, more);
     return whole && *whole != *text ? whole : text;
 }
@@ -362,6 +371,6 @@ bool ShellLinkFile::IconLocationWrite(std::wstring_view path, std::int32_t index
     }
     Refused[IconText].reset();
     VARIANT arguments[] = {AddressArgument(ansi->c_str()), NumberArgument(index)};
-    CallInterface(ShellLinkObject.Variable(), SetIconLocationOffset, 2, arguments);
+    CallSetter(ShellLinkObject.Variable(), SetIconLocationOffset, arguments);
     return true;
 }

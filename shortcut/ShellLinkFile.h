@@ -8,6 +8,7 @@
 #pragma once
 
 #include "com/FunctionObject.h"
+#include "shell/FunctionShell.h"
 
 #include <windows.h>
 
@@ -33,9 +34,9 @@ public:
 
     std::wstring LinkPath() const;
     void LinkPath(std::wstring_view NewLink);
-    // Read: a new item ID list owned by the caller (0 when there is none).
+    // Read: a new item ID list, the caller's (empty when there is none).
     // Write: the shell object keeps its own copy; NewTo stays the caller's.
-    PointerValue LinkTo() const;
+    [[nodiscard]] FunctionShell::ItemIDList LinkTo() const;
     void LinkTo(PointerValue NewTo);
     std::wstring LinkToName() const;
     void LinkToName(std::wstring_view NewName);
