@@ -183,11 +183,10 @@ ItemIDList ItemIDListFromName(std::wstring_view Name, PointerValue ParentFolder)
                            AddressArgument(&parsedCount),
                            AddressArgument(&list),
                            NumberArgument(0)};
-    const bool parsed = FunctionObject::MethodSucceeded(
-        CallInterface(folder.Variable(), ParseDisplayNameOffset, 6, arguments));
-    // Ours whatever the method answered; kept only when it parsed the name.
-    ItemIDList held(list);
-    return parsed ? std::move(held) : ItemIDList{};
+    // The list in the result cell is the caller's whatever the method answered, so the
+    // answer itself is not read.
+    static_cast<void>(CallInterface(folder.Variable(), ParseDisplayNameOffset, 6, arguments));
+    return ItemIDList(list);
 }
 
 ItemIDList SpecialFolderItemIDList(std::int32_t SpecialFolder) {
