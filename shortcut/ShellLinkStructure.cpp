@@ -165,8 +165,9 @@ private:
         const std::uint64_t label = Number(block, offset + VolumeLabelAt, 4);
         if (label != WideVolumeLabel)
             return Terminated(block, offset + label, 1);
-        return Inside(block, offset, WideVolumeLabel + 4) &&
-               Terminated(block, offset + Number(block, offset + WideVolumeLabel, 4), 2);
+        // The UTF-16 label's offset follows the header.
+        return Inside(block, offset, VolumeHeader + 4) &&
+               Terminated(block, offset + Number(block, offset + VolumeHeader, 4), 2);
     }
 
     bool Network(const Range& block, std::uint64_t offset) {
@@ -279,7 +280,7 @@ bool IsDamaged(std::span<const std::byte> bytes, std::uint64_t fileSize) {
 
 bool FileIsDamaged(std::wstring_view fileName) {
     const std::wstring name(fileName);
-    // Shared as widely as the shell's own load opens it, so as not to fail where it works.
+    // Shared widely, so that a file another program holds open is still checked.
     const HANDLE opened = CreateFileW(name.c_str(), GENERIC_READ,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
