@@ -1,6 +1,7 @@
 #include "shortcut/ShellLinkFile.h"
 
 #include "shell/FunctionShell.h"
+#include "shortcut/ShellLinkStructure.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -163,9 +164,13 @@ std::wstring ShellLinkFile::FileName() const {
 }
 
 bool ShellLinkFile::FileLoad(std::wstring_view FileNameToLoad) {
-    const GUID& classId =
-        IsInternetShortcutName(FileNameToLoad) ? ClsidInternetShortcut : ClsidShellLink;
+    const bool internetShortcut = IsInternetShortcutName(FileNameToLoad);
+    const GUID& classId = internetShortcut ? ClsidInternetShortcut : ClsidShellLink;
     std::wstring loadedName(FileNameToLoad);
+    // The shell's reader trusts the file's sizes and may read past them: a damaged file
+    // fails here, as a load that the shell failed.
+    if (!internetShortcut && !loadedName.empty() && ShellLinkStructure::FileIsDamaged(loadedName))
+        return false;
 
     // The new object stays apart until every step has worked, so a failure leaves
     // the current shortcut, its file name and its icon caches as they were.

@@ -1,6 +1,7 @@
 // The built program, run as its own process on real shortcuts: the Explorer command
 // line it starts is read from the started process itself (see ProgramRun.h).
 #include "tests/launcher/ProgramRun.h"
+#include "tests/support/ShortcutDamages.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -32,6 +33,7 @@ std::wstring ExplorerOn(const std::wstring& folder) {
 // given command line.
 void ExpectExplorerStarted(const ProgramRun& run, const std::wstring& commandLine) {
     ASSERT_TRUE(run.ranToEnd);
+    EXPECT_EQ(run.fault, 0u);
     EXPECT_EQ(run.exitCode, 0u);
     ASSERT_EQ(run.started.size(), 1u);
     EXPECT_EQ(Lower(run.started[0].image),
@@ -136,6 +138,18 @@ TEST_F(LauncherProgram, PathThatIsNoShortcutOpensItsOwnFolder) {
     // Relative, it is the file of that name in the current directory.
     ExpectExplorerStarted(RunProgram(L"notes.txt", data), ExplorerOn(data + L"\\"));
     ExpectExplorerStarted(RunProgram(Quoted(L"notes.txt"), data), ExplorerOn(L"\"" + data + L"\\"));
+}
+
+TEST_F(LauncherProgram, DamagedShortcutOpensItsOwnFolder) {
+    const std::wstring links = Folder(L"Links");
+    const std::wstring link = links + L"\\Damaged.lnk";
+    Folder(L"Data");
+    const std::wstring document = TestSupport::WriteFile(temp / L"Data\\Report.txt", "text");
+    for (const TestSupport::ShortcutChange& damage : TestSupport::StructuralDamages) {
+        SCOPED_TRACE(damage.what);
+        ASSERT_TRUE(TestSupport::WriteChangedShortcut(link, document, damage));
+        ExpectExplorerStarted(RunProgram(link), ExplorerOn(links + L"\\"));
+    }
 }
 
 TEST_F(LauncherProgram, AMultipleSelectionOpensEachDistinctFolderOnce) {

@@ -1,9 +1,10 @@
 // Damaged shortcut files, made from sound ones by flipped bits, cut-off ends and
 // spliced pieces (fixed seed): the shortcut object keeps what it had when a load
-// fails, and the program always ends, having started Explorer on one folder or
-// nothing. TARNWICK_MUTATED_FILES and TARNWICK_MUTATED_RUNS raise the counts for
-// a longer run.
+// fails, and the program always ends without a fault, having started Explorer on one
+// folder. TARNWICK_MUTATED_FILES and TARNWICK_MUTATED_RUNS raise the counts for a
+// longer run.
 #include "launcher/ExplorerLaunch.h"
+#include "shortcut/ShellLinkStructure.h"
 #include "tests/launcher/ProgramRun.h"
 #include "tests/support/Dice.h"
 #include "tests/support/TestSupport.h"
@@ -13,7 +14,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -25,26 +25,6 @@ using TestSupport::TempDirectory;
 int CountFromEnvironment(const char* name, int fallback) {
     const char* value = std::getenv(name);
     return value && std::atoi(value) > 0 ? std::atoi(value) : fallback;
-}
-
-// Wine allocates a location block at the size the file claims and commits every page
-// of it before reading, which takes seconds and gigabytes for a claim of gigabytes.
-// Files whose location block claims over a megabyte more than the whole file holds are
-// not written: that is a fact of the file, not of the platform's heap.
-bool ClaimsAHugeLocationBlock(const std::string& bytes) {
-    const auto at = [&](std::size_t offset, std::size_t width) -> std::uint64_t {
-        std::uint32_t value = 0;
-        if (offset + width <= bytes.size())
-            std::memcpy(&value, bytes.data() + offset, width);
-        return value;
-    };
-    constexpr std::size_t HeaderSize = 0x4C, FlagsAt = 0x14;
-    constexpr std::uint64_t HasIDList = 1, HasLinkInfo = 2;
-    const std::uint64_t flags = at(FlagsAt, 4);
-    if (bytes.size() < HeaderSize || !(flags & HasLinkInfo))
-        return false;
-    const std::size_t block = HeaderSize + (flags & HasIDList ? 2 + at(HeaderSize, 2) : 0);
-    return at(block, 4) > bytes.size() + (1u << 20);
 }
 
 // Sound shortcuts of several shapes, written by the shell, and damaged copies.
@@ -72,18 +52,10 @@ public:
     std::wstring Damaged(int number) const {
         return temp_ / (L"damaged" + std::to_wstring(number) + L".lnk");
     }
-    // Damaged files not written because they claim a huge location block.
-    int LeftOut() const { return leftOut_; }
-
     // Writes damaged files 1 to count.
     void Write(int count) {
-        for (int written = 0; written < count;) {
-            const std::string bytes = Damage();
-            if (ClaimsAHugeLocationBlock(bytes))
-                ++leftOut_;
-            else
-                TestSupport::WriteFile(Damaged(++written), bytes);
-        }
+        for (int written = 1; written <= count; ++written)
+            TestSupport::WriteFile(Damaged(written), Damage());
     }
 
 private:
@@ -129,7 +101,6 @@ private:
     std::vector<std::string> sound_;
     std::vector<std::wstring> soundPaths_;
     TestSupport::Dice dice_;
-    int leftOut_ = 0;
 };
 
 enum class Load { Loaded, Refused, Faulted };
@@ -190,9 +161,9 @@ TEST(ShortcutMutation, AFailedLoadKeepsThePreviousShortcut) {
         return static_cast<int>(std::count(loads.begin(), loads.end(), load));
     };
     std::printf("%d damaged shortcuts: %d loaded, %d refused, %d faulted in the platform's "
-                "loader (%d workers); %d more not written (huge location block)\n",
+                "loader (%d workers)\n",
                 count, counted(Load::Loaded), counted(Load::Refused), counted(Load::Faulted),
-                workers, mutations.LeftOut());
+                workers);
     // Both outcomes must occur, or the damage tests only one path.
     EXPECT_GT(counted(Load::Loaded), count / 20);
     EXPECT_GT(counted(Load::Refused), count / 20);
@@ -217,45 +188,37 @@ bool IsExplorerOnAFolder(const std::wstring& commandLine) {
            ExplorerOn(folder.substr(1, folder.size() - 2)) == commandLine;
 }
 
-TEST(ShortcutMutation, TheProgramEndsHavingOpenedOneFolderOrNothing) {
+TEST(ShortcutMutation, TheProgramEndsWithoutAFaultHavingOpenedOneFolder) {
     TempDirectory temp;
     Mutations mutations(temp);
     ASSERT_TRUE(mutations.Ready());
     const std::wstring explorer = Lower(Launcher::ExplorerApplicationName());
     const int count = CountFromEnvironment("TARNWICK_MUTATED_RUNS", 30);
     mutations.Write(count);
-    int workers = 0;
-    const std::vector<Load> loads = LoadInWorker(mutations, count, workers);
-    ASSERT_EQ(loads.size(), std::size_t(count));
 
-    int faults = 0;
+    int refused = 0;
     for (int number = 1; number <= count; ++number) {
         const std::wstring damaged = L"\"" + mutations.Damaged(number) + L"\"";
         SCOPED_TRACE(damaged);
         const TestSupport::ProgramRun run = TestSupport::RunProgram(damaged, L"", 20000);
         ASSERT_TRUE(run.ranToEnd) << "no hang";
-        // The program reads the file only through the shell's shortcut object. A fault
-        // while the shell's library runs a call of the program's, on a file that differs
-        // from a sound one only by its damage, is the platform's reading past the file's
-        // blocks; the program cannot catch it. Any other fault is the program's.
-        if (run.fault) {
-            EXPECT_TRUE(run.faultInShell) << "fault " << std::hex << run.fault;
-            ++faults;
-            continue;
-        }
+        // The program checks a shortcut's structures before the shell's reader sees them,
+        // so no fault is the platform's.
+        ASSERT_EQ(run.fault, 0u) << std::hex << run.fault << " in the shell: " << run.faultInShell;
         ASSERT_EQ(run.exitCode, 0u) << "no crash";
         ASSERT_EQ(run.started.size(), 1u);
         EXPECT_EQ(Lower(run.started[0].image), explorer);
-        // A file the shortcut object refuses opens its own folder.
+        // A file that the check refuses opens its own folder.
         const std::wstring& started = run.started[0].commandLine;
-        if (loads[number - 1] == Load::Refused)
+        const bool isRefused = ShellLinkStructure::FileIsDamaged(mutations.Damaged(number));
+        refused += isRefused;
+        if (isRefused)
             EXPECT_EQ(started, ExplorerOn(damaged));
         else
             EXPECT_TRUE(IsExplorerOnAFolder(started)) << started;
     }
-    std::printf("%d damaged shortcuts run, %d of them faulted in the platform's loader; %d "
-                "more not written (huge location block)\n",
-                count, faults, mutations.LeftOut());
+    std::printf("%d damaged shortcuts run, %d of them refused by the structural check\n", count,
+                refused);
 }
 
 } // namespace

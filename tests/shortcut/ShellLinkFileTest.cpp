@@ -2,6 +2,8 @@
 
 #include "base/ScopedBinding.h"
 #include "shell/FunctionShell.h"
+#include "shortcut/ShellLinkStructure.h"
+#include "tests/support/ShortcutDamages.h"
 #include "tests/support/TestSupport.h"
 
 #include <shlobj.h>
@@ -272,6 +274,38 @@ TEST(ShellLinkFile, FailedLoadKeepsTheShortcutItsNameAndIconCache) {
         EXPECT_EQ(link.LinkPath(), sample.fields.target);
         EXPECT_EQ(link.IconPath(), sample.fields.iconPath);
         EXPECT_EQ(link.IconIndex(), sample.fields.iconIndex);
+    }
+}
+
+// The shell's reader would walk past some of these damages, or take them as sound.
+TEST(ShellLinkFile, StructuralDamageFailsTheLoadAndLeniencyDoesNot) {
+    TempDirectory folder;
+    SampleShortcut sample(folder);
+    ASSERT_TRUE(sample.written);
+    const std::wstring changed = folder / L"changed.lnk";
+    ShellLinkFile link;
+    ASSERT_TRUE(link.FileLoad(sample.file));
+    for (const TestSupport::ShortcutChange& damage : TestSupport::StructuralDamages) {
+        SCOPED_TRACE(damage.what);
+        ASSERT_TRUE(TestSupport::WriteChangedShortcut(changed, sample.fields.target, damage));
+        EXPECT_FALSE(link.FileLoad(changed));
+        EXPECT_EQ(link.FileName(), sample.file);
+        ExpectFields(link, sample.fields);
+    }
+    const TestSupport::ShortcutChange pastTheBytesRead = {
+        "with an unknown block past the bytes that are read",
+        [](std::string& bytes, const TestSupport::ShortcutParts& at) {
+            bytes.insert(at.extra,
+                         TestSupport::ExtraBlock(ShellLinkStructure::ReadLimit + 16, 0xA00000FF));
+        }};
+    for (const TestSupport::ShortcutChange& shape :
+         {TestSupport::SoundShapes[0], TestSupport::SoundShapes[1], TestSupport::SoundShapes[2],
+          pastTheBytesRead}) {
+        SCOPED_TRACE(shape.what);
+        ASSERT_TRUE(TestSupport::WriteChangedShortcut(changed, sample.fields.target, shape));
+        ASSERT_TRUE(link.FileLoad(changed));
+        EXPECT_EQ(link.LinkPath(), sample.fields.target);
+        EXPECT_EQ(link.LinkDescription(), L"damaged");
     }
 }
 
