@@ -27,14 +27,31 @@ constexpr std::wstring_view AllFiles = L"All Files (*.*)\0*.*\0"sv;
 constexpr std::int32_t DesktopRoot = CSIDL_DESKTOP;
 constexpr std::int32_t ComputerRoot = CSIDL_DRIVES;
 
-constexpr Browse FileNameBrowse[] = {
+// "ShellLink Files (*.lnk;*.pif;*.url)", NUL, "*.lnk;*.pif;*.url", NUL: the kinds of
+// shortcut file, all of them or those saved.
+std::wstring ShortcutFilter(bool savedOnly) {
+    std::wstring patterns;
+    for (const ShortcutKind& kind : ShortcutKinds) {
+        if (savedOnly && !kind.Saved)
+            continue;
+        if (!patterns.empty())
+            patterns += L';';
+        patterns += L'*';
+        patterns += kind.Extension;
+    }
+    return L"ShellLink Files (" + patterns + L")" + L'\0' + patterns + L'\0';
+}
+const std::wstring OpenFilter = ShortcutFilter(false);
+const std::wstring SaveFilter = ShortcutFilter(true);
+
+const Browse FileNameBrowse[] = {
     {{5880, 480, 240, 264},
      IDB_BROWSE_OPEN,
      L"既存のショートカットファイルを開きます。",
      Dialog::Open,
      true,
      L"ショートカットファイルを開く",
-     L"ShellLink Files (*.lnk;*.pif;*.url)\0*.lnk;*.pif;*.url\0"sv,
+     OpenFilter,
      ShortcutsThemselves,
      false,
      0,
@@ -45,7 +62,7 @@ constexpr Browse FileNameBrowse[] = {
      Dialog::SaveAs,
      true,
      L"名前を付けてショートカットファイルを保存する",
-     L"ShellLink Files (*.lnk)\0*.lnk\0"sv,
+     SaveFilter,
      ShortcutsThemselves | OFN_OVERWRITEPROMPT,
      false,
      0,
@@ -124,7 +141,10 @@ CLIPFORMAT ItemListFormat() {
 
 // "*.lnk", "*.pif" or "*.url", matched case-sensitively as intended: ".LNK" is no match.
 bool IsShortcutName(std::wstring_view name) {
-    return name.ends_with(L".lnk") || name.ends_with(L".pif") || name.ends_with(L".url");
+    for (const ShortcutKind& kind : ShortcutKinds)
+        if (name.ends_with(kind.Extension))
+            return true;
+    return false;
 }
 
 // A name whose attributes cannot be read (missing, empty, outside the code page) is no

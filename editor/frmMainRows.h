@@ -27,7 +27,7 @@ struct frmMain::BrowseRow {
     Dialog dialog;
     bool initialIsShortcutName; // else the initial name is its field's text
     const wchar_t* title;
-    std::wstring_view filter; // description, NUL, pattern, NUL; built on first use
+    std::wstring_view filter; // description, NUL, pattern, NUL
     std::uint32_t flags;      // of the file dialog
     bool clearsFolderFlags;   // the folder dialog's flags are set to 0 first
     std::int32_t root;        // a special folder (CSIDL)

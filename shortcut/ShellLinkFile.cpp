@@ -67,14 +67,18 @@ GUID MakeGuid(unsigned long data1, unsigned short data2, unsigned short data3,
     return guid;
 }
 
-// The pattern "*.url" under text comparison: any letter case.
+// The Internet-shortcut patterns ("*.url") under text comparison: any letter case.
 bool IsInternetShortcutName(std::wstring_view name) {
-    constexpr std::wstring_view extension = L".url";
-    if (name.size() < extension.size())
-        return false;
-    const std::wstring_view tail = name.substr(name.size() - extension.size());
-    return CompareStringOrdinal(tail.data(), static_cast<int>(tail.size()), extension.data(),
-                                static_cast<int>(extension.size()), TRUE) == CSTR_EQUAL;
+    for (const ShortcutKind& kind : ShortcutKinds) {
+        const std::wstring_view extension = kind.Extension;
+        if (!kind.InternetShortcut || name.size() < extension.size())
+            continue;
+        const std::wstring_view tail = name.substr(name.size() - extension.size());
+        if (CompareStringOrdinal(tail.data(), static_cast<int>(tail.size()), extension.data(),
+                                 static_cast<int>(extension.size()), TRUE) == CSTR_EQUAL)
+            return true;
+    }
+    return false;
 }
 
 // A zero-filled platform buffer for one text answer, ANSI or UTF-16.

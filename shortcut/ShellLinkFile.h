@@ -19,6 +19,20 @@
 #include <string>
 #include <string_view>
 
+// The kinds of shortcut file, by extension: whether the Internet-shortcut class reads
+// it (else the shell's shortcut class), and whether the editor saves shortcuts under
+// it. A new kind is a new row.
+struct ShortcutKind {
+    std::wstring_view Extension;
+    bool InternetShortcut;
+    bool Saved;
+};
+inline constexpr ShortcutKind ShortcutKinds[] = {
+    {L".lnk", false, true},
+    {L".pif", false, false},
+    {L".url", true, false},
+};
+
 class ShellLinkFile {
 public:
     using PointerValue = FunctionObject::PointerValue;
