@@ -35,6 +35,26 @@ private:
     std::filesystem::path path_;
 };
 
+// The current directory of this process for one scope.
+class CurrentDirectory {
+public:
+    explicit CurrentDirectory(const std::wstring& directory) {
+        GetCurrentDirectoryW(MAX_PATH, previous_);
+        SetCurrentDirectoryW(directory.c_str());
+    }
+    CurrentDirectory(const CurrentDirectory&) = delete;
+    CurrentDirectory& operator=(const CurrentDirectory&) = delete;
+    ~CurrentDirectory() { SetCurrentDirectoryW(previous_); }
+    static std::wstring Now() {
+        wchar_t now[MAX_PATH] = {};
+        GetCurrentDirectoryW(MAX_PATH, now);
+        return now;
+    }
+
+private:
+    wchar_t previous_[MAX_PATH] = {};
+};
+
 bool AnsiCodePageIs932();
 // The programs' own code page, from their manifest; the cp932.* run has a legacy one.
 bool AnsiCodePageIsUtf8();
