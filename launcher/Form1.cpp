@@ -1,10 +1,34 @@
 #include "launcher/Form1.h"
 
+#include "base/LibraryFunction.h"
+#include "base/Trace.h"
+#include "launcher/ExplorerLaunch.h"
 #include "launcher/Launch.h"
 #include "resources/resource.h"
 #include "toolkit/Units.h"
 
+#include <ole2.h>
+
 namespace Launcher {
+
+int Run(const wchar_t* CommandLine) {
+    Clock(Step::WinMain);
+    SearchLibrariesInTheSystemFolderOnly();
+    if (FAILED(OleInitialize(nullptr)))
+        return 1;
+    try {
+        // The whole run happens inside the startup window's Load.
+        auto form = Form1::Create(ArgumentsFromCommandLine(CommandLine));
+        form->Load();
+        form->Unload();
+    } catch (...) {
+        // No message: the run simply ends without Explorer.
+        TraceFailure(L"the launcher");
+    }
+    OleUninitialize();
+    Clock(Step::End);
+    return 0;
+}
 
 std::shared_ptr<Form1> Form1::Create(std::wstring Arguments) {
     return std::shared_ptr<Form1>(new Form1(std::move(Arguments)));
@@ -24,6 +48,7 @@ void Form1::Form_Load() {
         SetWindowPos(window, nullptr, place.Left, place.Top, place.Width, place.Height,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    Clock(Step::FormLoad);
     started_ = Launch(arguments_);
 }
 

@@ -9,6 +9,11 @@
 
 namespace Launcher {
 
+// The program's whole run from its command line, as its WinMain makes it: libraries
+// from the system folder only, OLE, then the startup window loaded and unloaded.
+// Returns the exit code.
+int Run(const wchar_t* CommandLine);
+
 class Form1 : public Toolkit::Form {
 public:
     // Not loaded yet: Load runs the launch with these arguments.

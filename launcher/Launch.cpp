@@ -96,10 +96,14 @@ private:
 // The target the editor reports for the path; empty when the path did not load.
 std::wstring TargetThrough(frmMain& editor, const std::wstring& path) {
     try {
+        editor.Load();
+        Clock(Step::EditorLoaded);
         // A path that does not load would leave the previous shortcut on show.
         editor.txtText(frmMain::FieldFileName).Text(L"");
         editor.txtText(frmMain::FieldFileName).Text(path);
+        Clock(Step::ShortcutRead);
         editor.Show();
+        Clock(Step::Shown);
         return editor.txtText(frmMain::FieldLinkTo).Text();
     } catch (...) {
         TraceFailure(L"resolving a path through the editor");
@@ -153,19 +157,31 @@ bool Launch(std::wstring_view Arguments) {
             folders.push_back(FolderFromTarget(target.empty() ? path.otherwise : target));
         }
     }
+    Clock(Step::EditorUnloaded);
     folders = DistinctFolders(folders);
     if (folders.size() > FoldersOpenedWithoutAsking && !MayOpenFolders(folders.size()))
         return false;
     bool started = false;
     for (const std::wstring& folder : folders)
         started = StartExplorer(folder) || started;
+    Clock(Step::ExplorerStarted);
     return started;
+}
+
+void Clock(Step Reached) {
+    if (const Binding::ClockFunction clock = Binding::ClockCall())
+        clock(Reached);
 }
 
 namespace Binding {
 
 QuestionFunction& QuestionCall() {
     return BindingOf<&MessageBoxW>();
+}
+
+ClockFunction& ClockCall() {
+    static ClockFunction clock = nullptr;
+    return clock;
 }
 
 } // namespace Binding

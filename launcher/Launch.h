@@ -41,12 +41,32 @@ std::wstring TargetFromEditor(const std::wstring& Path);
 // lone quote, an empty pair of quotes) start nothing.
 bool Launch(std::wstring_view Arguments);
 
+// The steps of a run, in order, as an optional clock sees them.
+enum class Step {
+    WinMain,
+    FormLoad,
+    EditorLoaded,   // for each path (the first one loads the editor)
+    ShortcutRead,   // for each path: the shortcut loaded, the fields filled
+    Shown,          // for each path
+    EditorUnloaded, // after the last path
+    ExplorerStarted,
+    End,
+};
+
+// Tells the clock that the run reached the step, when a clock is bound.
+void Clock(Step Reached);
+
 namespace Binding {
 
 using QuestionFunction = int(WINAPI*)(HWND, LPCWSTR, LPCWSTR, UINT);
 
 // Asks as MessageBoxW; a test answers in its place.
 QuestionFunction& QuestionCall();
+
+using ClockFunction = void (*)(Step);
+
+// None in the program; a benchmark binds one to time the program's own steps.
+ClockFunction& ClockCall();
 
 } // namespace Binding
 

@@ -40,8 +40,15 @@ TEST(LauncherForm1, ShortcutResolvedByTheEditorGivesTheTargetsFolder) {
     EXPECT_EQ(Launcher::TargetFromEditor(target), L"");
 
     const TestSupport::ScopedStartRecorder recorder;
+    // The clock a benchmark binds sees each step of the run once, in order.
+    static std::vector<Launcher::Step> steps;
+    const ScopedBinding<Launcher::Binding::ClockFunction> clock(
+        Launcher::Binding::ClockCall(), [](Launcher::Step reached) { steps.push_back(reached); });
     auto form = Launcher::Form1::Create(L"\"" + link + L"\"");
     form->Load();
+    using enum Launcher::Step;
+    EXPECT_EQ(steps, (std::vector{FormLoad, EditorLoaded, ShortcutRead, Shown, EditorUnloaded,
+                                  ExplorerStarted}));
     // The recorder refuses the start: the run ends all the same, reporting it.
     EXPECT_FALSE(form->Started());
     ASSERT_EQ(recorder.Record().calls, 1);
