@@ -28,17 +28,17 @@ constexpr std::size_t FoldersOpenedWithoutAsking = 15;
 std::wstring TargetFromEditor(const std::wstring& Path);
 
 // The run after the program's own name has been split off, from the arguments as
-// received. A relative file-system path is made full from the current directory; any
-// other text (a full path, a shell namespace name "::{...}") is taken as it is. The
-// arguments are one path, as they always were, unless they cannot be
-// one: they hold a quote past their first character (no name holds one), or they split
-// into several pieces that each name an existing item (Send To hands a multiple
-// selection over so, each path quoted where it has blanks). Each path goes through one
-// editor window; one that is no shortcut opens its own folder (for a single path, the
-// folder of the arguments themselves, quotes and all). Then Explorer starts on each
-// distinct folder, after asking when there are more than FoldersOpenedWithoutAsking.
-// Returns whether Explorer was started; arguments that leave no path (none at all, a
-// lone quote, an empty pair of quotes) start nothing.
+// received. They are one path, as they always were, unless they cannot be one: they
+// hold a quote past their first character (no name holds one), or they split into
+// several pieces that each name an existing item (Send To hands a multiple selection
+// over so, each path quoted where it has blanks). A relative file-system path is made
+// full from the current directory; any other text (a full path, a shell namespace name
+// "::{...}") is taken as it is. Each path goes through one editor window; one that is
+// no shortcut opens its own folder (for a single path, the folder of the arguments
+// themselves, quotes and all). Then Explorer starts on each distinct folder, after
+// asking when there are more than FoldersOpenedWithoutAsking. Returns whether Explorer
+// was started; arguments that leave no path (none at all, a lone quote, an empty pair
+// of quotes) start nothing.
 bool Launch(std::wstring_view Arguments);
 
 // The steps of a run, in order, as an optional clock sees them.
