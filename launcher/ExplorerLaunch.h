@@ -1,39 +1,19 @@
-// The launcher's text steps, from the program's command line to the Explorer
-// command line, and the start of Explorer itself.
+// The launcher's command line and the start of Explorer on a folder, apart from the
+// editor window (the benchmark's baseline uses them too).
 #pragma once
 
 #include "base/CommandLine.h"
 
 #include <windows.h>
 
-#include <cstddef>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace Launcher {
 
 // The command line's path, read as the editor program reads it too.
 using ProgramCommandLine::ArgumentsFromCommandLine;
 using ProgramCommandLine::PathFromArguments;
-
-// Whether the text names a file or folder that exists (a relative name from the
-// current directory).
-bool NamesExistingItem(std::wstring_view Path);
-
-// The arguments split as Windows splits a command line (quotes group, backslashes
-// before a quote escape it): the paths of a multiple selection from Send To.
-std::vector<std::wstring> SplitArguments(std::wstring_view Arguments);
-
-// Each folder once, in the order first seen; folder names compare in any letter case.
-std::vector<std::wstring> DistinctFolders(const std::vector<std::wstring>& Folders);
-
-// The most folders opened without asking first, as Windows itself opens at most that
-// many windows for one verb on a selection without asking.
-constexpr std::size_t FoldersOpenedWithoutAsking = 15;
-
-// Asks, in the program's language, whether to open that many folders.
-bool MayOpenFolders(std::size_t Count);
 
 // Everything up to and including the last backslash. A text without a backslash is
 // kept whole, so that a virtual folder's "::{...}" name opens that folder.
@@ -60,11 +40,6 @@ using CreateProcessFunction = BOOL(WINAPI*)(LPCWSTR, LPWSTR, LPSECURITY_ATTRIBUT
 // Starts as CreateProcessW; a test swaps it for one scope (ScopedBinding) to see
 // what would be started.
 CreateProcessFunction& CreateProcessCall();
-
-using QuestionFunction = int(WINAPI*)(HWND, LPCWSTR, LPCWSTR, UINT);
-
-// Asks as MessageBoxW; a test answers in its place.
-QuestionFunction& QuestionCall();
 
 } // namespace Binding
 

@@ -1,24 +1,18 @@
-// The startup window. It is never shown: its Load does the launcher's whole run
-// (resolve the path through the editor window, start Explorer on the folder) and the
-// program ends when it returns.
+// The startup window. It is never shown: its Load makes the launcher's whole run
+// (Launch.h) and the program ends when it returns.
 #pragma once
 
 #include "toolkit/Form.h"
 
 #include <memory>
 #include <string>
-#include <string_view>
 
 namespace Launcher {
 
-// The steps of one run after the program's own name has been split off, from the
-// arguments as received. Returns whether Explorer was started; arguments that leave
-// no path (none at all, a lone quote, an empty pair of quotes) start nothing.
-bool Launch(std::wstring_view Arguments);
-
-// The link target that the editor window reports for the path; empty when the path
-// did not load as a shortcut. The editor is loaded, shown and unloaded again.
-std::wstring TargetFromEditor(const std::wstring& Path);
+// The program's whole run from its command line, as its WinMain makes it: libraries
+// from the system folder only, OLE, then the startup window loaded and unloaded.
+// Returns the exit code.
+int Run(const wchar_t* CommandLine);
 
 class Form1 : public Toolkit::Form {
 public:

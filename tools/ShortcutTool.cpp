@@ -2,6 +2,8 @@
 // declared interfaces (not the program's own code, whose run it demonstrates).
 //   tarnwick_shortcut_tool write LINK TARGET
 //   tarnwick_shortcut_tool read LINK      prints the target's parsing name (UTF-8)
+#include "tools/DeclaredShortcut.h"
+
 #include <windows.h>
 #include <ole2.h>
 #include <shellapi.h>
@@ -25,16 +27,6 @@ template <typename Interface> struct Reference {
     }
     void** Put() { return reinterpret_cast<void**>(&pointer); }
 };
-
-bool Write(const wchar_t* link, const wchar_t* target) {
-    Reference<IShellLinkW> shellLink;
-    Reference<IPersistFile> file;
-    return SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                      IID_IShellLinkW, shellLink.Put())) &&
-           SUCCEEDED(shellLink.pointer->SetPath(target)) &&
-           SUCCEEDED(shellLink.pointer->QueryInterface(IID_IPersistFile, file.Put())) &&
-           file.pointer->Save(link, TRUE) == S_OK;
-}
 
 std::wstring Read(const wchar_t* link) {
     Reference<IShellLinkW> shellLink;
@@ -81,7 +73,7 @@ int main() {
     if (SUCCEEDED(CoInitialize(nullptr))) {
         const std::wstring mode = count > 1 ? arguments[1] : L"";
         if (mode == L"write" && count == 4) {
-            result = Write(arguments[2], arguments[3]) ? 0 : 1;
+            result = Tools::WriteShortcut(arguments[2], {.target = arguments[3]}) ? 0 : 1;
         } else if (mode == L"read" && count == 3) {
             const std::wstring target = Read(arguments[2]);
             PrintUtf8(target);

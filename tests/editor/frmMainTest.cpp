@@ -833,24 +833,6 @@ TEST_F(EditorCommands, TypingAfterASaveAsWritesThroughAndEnablesOkAndUpdate) {
     }
 }
 
-// The current directory of this process for one scope.
-class CurrentDirectory {
-public:
-    explicit CurrentDirectory(const std::wstring& directory) {
-        GetCurrentDirectoryW(MAX_PATH, previous_);
-        SetCurrentDirectoryW(directory.c_str());
-    }
-    ~CurrentDirectory() { SetCurrentDirectoryW(previous_); }
-    static std::wstring Now() {
-        wchar_t now[MAX_PATH] = {};
-        GetCurrentDirectoryW(MAX_PATH, now);
-        return now;
-    }
-
-private:
-    wchar_t previous_[MAX_PATH] = {};
-};
-
 TEST_F(EditorCommands, ARelativeNameIsSavedWhereItWasReadWhereverADialogWent) {
     const std::wstring links = folder / L"Links", data = folder / L"Data";
     CreateDirectoryW(links.c_str(), nullptr);

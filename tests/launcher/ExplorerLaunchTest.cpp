@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -26,16 +25,6 @@ TEST(LauncherCommandLine, SkipsTheProgramNameAsWindowsDoes) {
     EXPECT_EQ(ArgumentsFromCommandLine(L"tarnwick.exe   "), L"");
     EXPECT_EQ(ArgumentsFromCommandLine(L"\"C:\\unclosed\\tarnwick.exe D:\\a.lnk"), L"");
     EXPECT_EQ(ArgumentsFromCommandLine(L""), L"");
-}
-
-TEST(LauncherCommandLine, SplitsSeveralPathsAsWindowsDoes) {
-    using Paths = std::vector<std::wstring>;
-    EXPECT_EQ(Launcher::SplitArguments(L"\"C:\\a b.lnk\" C:\\c.lnk\t\"D:\\d.lnk\""),
-              (Paths{L"C:\\a b.lnk", L"C:\\c.lnk", L"D:\\d.lnk"}));
-    EXPECT_EQ(Launcher::SplitArguments(L"C:\\a\"b c\"\\d.lnk"), Paths{L"C:\\ab c\\d.lnk"});
-    EXPECT_EQ(Launcher::SplitArguments(L"  "), Paths{});
-    EXPECT_EQ(Launcher::DistinctFolders({L"C:\\A\\", L"D:\\", L"c:\\a\\", L"D:\\"}),
-              (Paths{L"C:\\A\\", L"D:\\"}));
 }
 
 TEST(LauncherCommandLine, RemovesTheFirstAndLastCharacterAfterALeadingQuote) {

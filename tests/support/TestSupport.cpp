@@ -162,79 +162,10 @@ std::vector<COLORREF> PixelsOf(HBITMAP bitmap, int width, int height) {
     return pixels;
 }
 
-void PrintTo(const ShortcutFields& fields, std::ostream* out) {
-    *out << testing::PrintToString(std::vector{fields.target, fields.arguments, fields.directory,
-                                               fields.description, fields.iconPath})
-         << " icon " << fields.iconIndex << " hot key 0x" << std::hex << fields.hotKey << std::dec;
-}
-
 std::wstring WriteFile(const std::wstring& path, std::string_view bytes) {
     std::ofstream out(std::filesystem::path(path), std::ios::binary);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return path;
-}
-
-namespace {
-
-// A new shortcut object and its file interface; neither when the object is missing.
-struct ShellLinkObject {
-    ComHolder<IShellLinkW> link;
-    ComHolder<IPersistFile> file;
-};
-
-ShellLinkObject NewShellLink() {
-    IShellLinkW* link = nullptr;
-    IPersistFile* file = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                   reinterpret_cast<void**>(&link))))
-        link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
-    return {ComHolder<IShellLinkW>(link), ComHolder<IPersistFile>(file)};
-}
-
-} // namespace
-
-bool WriteShortcut(const std::wstring& path, const ShortcutFields& fields) {
-    const ShellLinkObject shortcut = NewShellLink();
-    if (!shortcut.file)
-        return false;
-    IShellLinkW& link = *shortcut.link;
-    if (!fields.target.empty())
-        link.SetPath(fields.target.c_str());
-    if (!fields.arguments.empty())
-        link.SetArguments(fields.arguments.c_str());
-    if (!fields.directory.empty())
-        link.SetWorkingDirectory(fields.directory.c_str());
-    if (!fields.description.empty())
-        link.SetDescription(fields.description.c_str());
-    if (!fields.iconPath.empty())
-        link.SetIconLocation(fields.iconPath.c_str(), fields.iconIndex);
-    if (fields.hotKey != 0)
-        link.SetHotkey(fields.hotKey);
-    return shortcut.file->Save(path.c_str(), TRUE) == S_OK;
-}
-
-bool ReadShortcut(const std::wstring& path, ShortcutFields& fields) {
-    const ShellLinkObject shortcut = NewShellLink();
-    if (!shortcut.file || shortcut.file->Load(path.c_str(), STGM_READ) != S_OK)
-        return false;
-    IShellLinkW& link = *shortcut.link;
-    const auto read = [&link](auto get) {
-        wchar_t text[1024] = {};
-        (link.*get)(text, 1024);
-        return std::wstring(text);
-    };
-    wchar_t text[1024] = {};
-    fields.target = SUCCEEDED(link.GetPath(text, 1024, nullptr, 0)) ? text : L"";
-    fields.arguments = read(&IShellLinkW::GetArguments);
-    fields.directory = read(&IShellLinkW::GetWorkingDirectory);
-    fields.description = read(&IShellLinkW::GetDescription);
-    text[0] = L'\0';
-    fields.iconIndex = 0;
-    link.GetIconLocation(text, 1024, &fields.iconIndex);
-    fields.iconPath = text;
-    fields.hotKey = 0;
-    link.GetHotkey(&fields.hotKey);
-    return true;
 }
 
 std::string ReadFileBytes(const std::wstring& path) {
@@ -250,3 +181,9 @@ HRESULT CountingObject::Probe(std::uintptr_t first, std::uintptr_t second) {
 }
 
 } // namespace TestSupport
+
+void Tools::PrintTo(const ShortcutFields& fields, std::ostream* out) {
+    *out << testing::PrintToString(std::vector{fields.target, fields.arguments, fields.directory,
+                                               fields.description, fields.iconPath})
+         << " icon " << fields.iconIndex << " hot key 0x" << std::hex << fields.hotKey << std::dec;
+}

@@ -3,6 +3,7 @@
 // slot calls under test) and a COM object that counts its references.
 #pragma once
 
+#include "tools/DeclaredShortcut.h"
 #include "tools/TaskMemorySpy.h"
 
 #include <windows.h>
@@ -33,6 +34,26 @@ public:
 
 private:
     std::filesystem::path path_;
+};
+
+// The current directory of this process for one scope.
+class CurrentDirectory {
+public:
+    explicit CurrentDirectory(const std::wstring& directory) {
+        GetCurrentDirectoryW(MAX_PATH, previous_);
+        SetCurrentDirectoryW(directory.c_str());
+    }
+    CurrentDirectory(const CurrentDirectory&) = delete;
+    CurrentDirectory& operator=(const CurrentDirectory&) = delete;
+    ~CurrentDirectory() { SetCurrentDirectoryW(previous_); }
+    static std::wstring Now() {
+        wchar_t now[MAX_PATH] = {};
+        GetCurrentDirectoryW(MAX_PATH, now);
+        return now;
+    }
+
+private:
+    wchar_t previous_[MAX_PATH] = {};
 };
 
 bool AnsiCodePageIs932();
@@ -72,25 +93,11 @@ std::vector<COLORREF> PixelsOf(HBITMAP bitmap, int width, int height);
 // Writes a file with the given bytes; returns its path.
 std::wstring WriteFile(const std::wstring& path, std::string_view bytes);
 
-// Any field left out of a designated initialiser stays empty.
-struct ShortcutFields {
-    std::wstring target{}; // path of the target (SetPath)
-    std::wstring arguments{};
-    std::wstring directory{};
-    std::wstring description{};
-    std::wstring iconPath{};
-    int iconIndex = 0;
-    WORD hotKey = 0;
-    bool operator==(const ShortcutFields&) const = default;
-};
-void PrintTo(const ShortcutFields& fields, std::ostream* out);
-
-// Saves a shortcut through IShellLinkW / IPersistFile; returns false on failure.
-bool WriteShortcut(const std::wstring& path, const ShortcutFields& fields);
-
-// Loads a shortcut through IShellLinkW / IPersistFile; false when it does not load.
-// (Wine does not read the show command back; see ReadFileBytes.)
-bool ReadShortcut(const std::wstring& path, ShortcutFields& fields);
+// Shortcuts through the SDK's declared interfaces (see tools/DeclaredShortcut.h); Wine
+// does not read the show command back (see ReadFileBytes).
+using Tools::ReadShortcut;
+using Tools::ShortcutFields;
+using Tools::WriteShortcut;
 
 // The whole content of a file; empty when it cannot be read.
 std::string ReadFileBytes(const std::wstring& path);
@@ -158,3 +165,7 @@ public:
 };
 
 } // namespace TestSupport
+
+namespace Tools {
+void PrintTo(const ShortcutFields& fields, std::ostream* out);
+} // namespace Tools
