@@ -24,10 +24,6 @@ constexpr std::int32_t GetDisplayNameOfOffset = FunctionObject::SlotOffset(11);
 using ItemIDListFunction1 = LPITEMIDLIST(WINAPI*)(LPCITEMIDLIST);
 using ItemIDListFunction2 = LPITEMIDLIST(WINAPI*)(LPCITEMIDLIST, LPCITEMIDLIST);
 
-struct TaskMemoryFree {
-    void operator()(void* memory) const { CoTaskMemFree(memory); }
-};
-
 auto AsList(PointerValue list) {
     return reinterpret_cast<LPCITEMIDLIST>(list);
 }
@@ -158,8 +154,8 @@ std::wstring NameFromItemIDList(PointerValue List, PointerValue ParentFolder) {
     switch (answer.uType) {
     case STRRET_WSTR: {
         // The text is ours to free once, even if reading it fails.
-        const std::unique_ptr<wchar_t, TaskMemoryFree> text(answer.pOleStr);
-        return StringFromPointer(reinterpret_cast<PointerValue>(text.get()), true);
+        const UniqueHandle<wchar_t*, &CoTaskMemFree> text(answer.pOleStr);
+        return StringFromPointer(reinterpret_cast<PointerValue>(text.Get()), true);
     }
     case STRRET_OFFSET:
         return StringFromPointer(List + answer.uOffset, false);
