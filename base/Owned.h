@@ -22,6 +22,8 @@ public:
     // The variable that operations taking the caller's variable read.
     const Value& Variable() const { return value_; }
     Value Get() const { return value_; }
+    // For a held interface pointer: its methods.
+    Value operator->() const { return value_; }
     explicit operator bool() const { return value_ != Value{}; }
 
     // Gives back what is held, then takes over `owned`.
@@ -31,6 +33,11 @@ public:
     }
     // Hands what is held to the caller, who then owns it.
     Value Release() { return std::exchange(value_, Value{}); }
+    // Gives back what is held and lends the empty variable to a call that fills it.
+    Value* Put() {
+        Reset();
+        return &value_;
+    }
 
 private:
     Value value_{};

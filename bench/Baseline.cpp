@@ -1,6 +1,7 @@
 // The least a windowed resolver does: one captioned window with an edit field in a
 // Japanese font, the shortcut read through the shell's declared interfaces, the
 // target's parsing name shown, the window gone again, Explorer started on the folder.
+#include "base/Owned.h"
 #include "launcher/ExplorerLaunch.h"
 
 #include <windows.h>
@@ -13,30 +14,24 @@
 namespace {
 
 std::wstring TargetOf(const std::wstring& path) {
-    std::wstring target;
-    IShellLinkW* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                reinterpret_cast<void**>(&link))))
-        return target;
-    IPersistFile* file = nullptr;
+    InterfaceReference<IShellLinkW> link;
+    InterfaceReference<IPersistFile> file;
+    InterfaceReference<IShellFolder> desktop;
     PIDLIST_ABSOLUTE list = nullptr;
-    IShellFolder* desktop = nullptr;
     STRRET name{};
     wchar_t* text = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+    std::wstring target;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void**>(link.Put()))) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Put()))) &&
         file->Load(path.c_str(), STGM_READ) == S_OK && link->GetIDList(&list) == S_OK &&
-        SUCCEEDED(SHGetDesktopFolder(&desktop)) &&
+        SUCCEEDED(SHGetDesktopFolder(desktop.Put())) &&
         SUCCEEDED(desktop->GetDisplayNameOf(list, SHGDN_FORPARSING, &name)) &&
         SUCCEEDED(StrRetToStrW(&name, list, &text))) {
         target = text;
         CoTaskMemFree(text);
     }
-    if (desktop)
-        desktop->Release();
     CoTaskMemFree(list);
-    if (file)
-        file->Release();
-    link->Release();
     return target;
 }
 

@@ -2,6 +2,7 @@
 // with a program file, and what 10,000 of each leave behind.
 #include "bench/Bench.h"
 
+#include "base/Owned.h"
 #include "base/ScopedBinding.h"
 #include "com/FunctionObject.h"
 #include "editor/frmMain.h"
@@ -152,34 +153,20 @@ HRESULT WINAPI KeepPicture(LPPICTDESC description, REFIID iid, BOOL own, LPVOID*
 }
 
 // The drag data the shell hands a drop target for one file.
-class ShellData {
-public:
-    explicit ShellData(const std::wstring& file) {
-        PIDLIST_ABSOLUTE list = nullptr;
-        if (FAILED(SHParseDisplayName(file.c_str(), nullptr, &list, 0, nullptr)))
-            return;
-        IShellFolder* parent = nullptr;
-        PCUITEMID_CHILD child = nullptr;
-        if (SUCCEEDED(SHBindToParent(list, IID_IShellFolder, reinterpret_cast<void**>(&parent),
-                                     &child))) {
-            parent->GetUIObjectOf(nullptr, 1, &child, IID_IDataObject, nullptr,
-                                  reinterpret_cast<void**>(&data_));
-            parent->Release();
-        }
-        CoTaskMemFree(list);
-    }
-    ~ShellData() {
-        if (data_)
-            data_->Release();
-    }
-    ShellData(const ShellData&) = delete;
-    ShellData& operator=(const ShellData&) = delete;
-
-    IDataObject* Get() const { return data_; }
-
-private:
-    IDataObject* data_ = nullptr;
-};
+InterfaceReference<IDataObject> ShellDataOf(const std::wstring& file) {
+    InterfaceReference<IDataObject> data;
+    PIDLIST_ABSOLUTE list = nullptr;
+    if (FAILED(SHParseDisplayName(file.c_str(), nullptr, &list, 0, nullptr)))
+        return data;
+    InterfaceReference<IShellFolder> parent;
+    PCUITEMID_CHILD child = nullptr;
+    if (SUCCEEDED(
+            SHBindToParent(list, IID_IShellFolder, reinterpret_cast<void**>(parent.Put()), &child)))
+        parent->GetUIObjectOf(nullptr, 1, &child, IID_IDataObject, nullptr,
+                              reinterpret_cast<void**>(data.Put()));
+    CoTaskMemFree(list);
+    return data;
+}
 
 void PumpMessages() {
     MSG message;
@@ -227,12 +214,12 @@ void EditorMeasurements(const Sample& sample) {
     wchar_t system[MAX_PATH] = {};
     GetSystemDirectoryW(system, MAX_PATH);
     const std::wstring shell32 = std::wstring(system) + L"\\shell32.dll";
-    const ShellData ownData(ownProgram);
-    const ShellData shell32Data(shell32);
+    const auto ownData = ShellDataOf(ownProgram);
+    const auto shell32Data = ShellDataOf(shell32);
     // One drag-over notification of the icon button, as its drop target raises it:
     // the icon field is made current, then the window's drag-over rule answers.
     DWORD lastAnswer = DROPEFFECT_NONE;
-    const auto dragOver = [&editor, &lastAnswer](const ShellData& data) {
+    const auto dragOver = [&editor, &lastAnswer](const InterfaceReference<IDataObject>& data) {
         return [&editor, &lastAnswer, &data](int) {
             Toolkit::DragEventArgs args;
             args.Data = data.Get();
@@ -257,9 +244,9 @@ void EditorMeasurements(const Sample& sample) {
 
     CheckCounters();
     std::printf("Growth after 10,000 of each (after 200 to settle):\n");
-    IShellFolder* desktop = nullptr;
-    SHGetDesktopFolder(&desktop);
-    const ULONG desktopBefore = ReferencesOf(desktop);
+    InterfaceReference<IShellFolder> desktop;
+    SHGetDesktopFolder(desktop.Put());
+    const ULONG desktopBefore = ReferencesOf(desktop.Get());
     const ULONG shortcutBefore = ReferencesOf(shortcutObject);
     // What the task allocator hands out and takes back (item ID lists, texts).
     unsigned long allocations = 0, frees = 0;
@@ -278,14 +265,14 @@ void EditorMeasurements(const Sample& sample) {
     std::printf("    task memory: %lu allocations, %lu frees; shortcut object references %lu "
                 "-> %lu, desktop folder %lu -> %lu\n",
                 allocations, frees, shortcutBefore, ReferencesOf(shortcutObject), desktopBefore,
-                ReferencesOf(desktop));
+                ReferencesOf(desktop.Get()));
     {
         MedianOf(200, dragOver(shell32Data));
         const Counters before = Read();
         MedianOf(10000, dragOver(shell32Data));
         PrintGrowth("drag-over notifications (shell32.dll)", before, Read());
     }
-    desktop->Release();
+    desktop.Reset();
 
     // Every picture made is given back, except the one the icon button shows.
     {

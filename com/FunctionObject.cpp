@@ -92,10 +92,11 @@ CallResult CallInterface(const PointerValue& Object, std::int32_t VtableOffset,
     return {value, status};
 }
 
-PointerValue ObjectQueryInterface(const PointerValue& Object, const GUID& InterfaceId) {
+ComReference ObjectQueryInterface(const PointerValue& Object, const GUID& InterfaceId) {
     PointerValue queried = 0;
     VARIANT arguments[] = {AddressArgument(&InterfaceId), AddressArgument(&queried)};
-    return CallInterface(Object, QueryInterfaceOffset, 2, arguments).Value >= 0 ? queried : 0;
+    const bool answered = CallInterface(Object, QueryInterfaceOffset, 2, arguments).Value >= 0;
+    return ComReference(answered ? queried : 0);
 }
 
 std::int32_t ObjectAddRef(const PointerValue& Object) {
@@ -106,9 +107,9 @@ std::int32_t ObjectRelease(const PointerValue& Object) {
     return CallInterface(Object, ReleaseOffset, 0).Value;
 }
 
-PointerValue ObjectDuplicate(const PointerValue& Object) {
+ComReference ObjectDuplicate(const PointerValue& Object) {
     ObjectAddRef(Object);
-    return Object;
+    return ComReference(Object);
 }
 
 std::int32_t ObjectReleaseClear(PointerValue& Object) {

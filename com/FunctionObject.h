@@ -33,7 +33,7 @@ VARIANT ShortArgument(std::int16_t value);
 
 // A method's 32-bit result with the status of its dispatch: S_OK when the method was
 // reached, -1 when there was no object to call.
-struct CallResult {
+struct [[nodiscard]] CallResult {
     std::int32_t Value = 0;
     HRESULT Status = -1;
 };
@@ -61,17 +61,21 @@ DispatchFunction& DispatchCall();
 CallResult CallInterface(const PointerValue& Object, std::int32_t VtableOffset,
                          std::int32_t ArgumentCount, std::span<VARIANT> Arguments = {});
 
-PointerValue ObjectQueryInterface(const PointerValue& Object, const GUID& InterfaceId);
 std::int32_t ObjectAddRef(const PointerValue& Object);
 std::int32_t ObjectRelease(const PointerValue& Object);
-PointerValue ObjectDuplicate(const PointerValue& Object);
 std::int32_t ObjectReleaseClear(PointerValue& Object);
 
 // One interface reference.
 using ComReference = Owned<PointerValue, &ObjectReleaseClear>;
 
+// A new reference, owned by the caller: the object's answer to QueryInterface (empty
+// when it has no such interface), or one more reference to the same object.
+[[nodiscard]] ComReference ObjectQueryInterface(const PointerValue& Object,
+                                                const GUID& InterfaceId);
+[[nodiscard]] ComReference ObjectDuplicate(const PointerValue& Object);
+
 // A new object with the status of its creation; empty when creation failed.
-struct CreateResult {
+struct [[nodiscard]] CreateResult {
     ComReference Object;
     HRESULT Status = -1;
 };

@@ -9,19 +9,19 @@ namespace {
 
 // The shell writes up to MAX_PATH characters of display name here.
 constexpr std::size_t DisplayNameSize = FunctionShell::AnsiCapacity(MAX_PATH);
-constexpr FunctionObject::PointerValue LastSpecialFolder = 0xFFFF;
-
-// Frees the list held so far and takes over the new one; numbers up to 0xFFFF name
-// special folders.
-void TakeList(FunctionShell::ItemIDList& held, FunctionObject::PointerValue newList) {
-    // Writing back the list already held would free it and then keep it.
-    if (newList == held.Get() && newList > LastSpecialFolder)
+// Frees the list held so far and takes over the new one.
+void TakeList(FunctionShell::ItemIDList& held, FunctionShell::ItemIDList newList) {
+    // The list already held, written back, would be freed and then kept.
+    if (newList.Get() == held.Get()) {
+        static_cast<void>(newList.Release());
         return;
+    }
+    held = std::move(newList);
+}
+
+void TakeSpecialFolder(FunctionShell::ItemIDList& held, std::int32_t specialFolder) {
     held.Reset();
-    if (newList <= LastSpecialFolder)
-        held = FunctionShell::SpecialFolderItemIDList(static_cast<std::int32_t>(newList));
-    else
-        held.Reset(newList);
+    held = FunctionShell::SpecialFolderItemIDList(specialFolder);
 }
 
 void TakeListOfName(FunctionShell::ItemIDList& held, std::wstring_view name) {
@@ -56,12 +56,16 @@ bool DialogFolder::DialogShowModal() {
     return true;
 }
 
-DialogFolder::PointerValue DialogFolder::FolderPIDL() const {
-    return FunctionShell::CloneItemIDList(Selected.Get()).Release();
+FunctionShell::ItemIDList DialogFolder::FolderPIDL() const {
+    return FunctionShell::CloneItemIDList(Selected.Get());
 }
 
-void DialogFolder::FolderPIDL(PointerValue NewPIDL) {
-    TakeList(Selected, NewPIDL);
+void DialogFolder::FolderPIDL(FunctionShell::ItemIDList NewPIDL) {
+    TakeList(Selected, std::move(NewPIDL));
+}
+
+void DialogFolder::FolderPIDL(std::int32_t NewSpecialFolder) {
+    TakeSpecialFolder(Selected, NewSpecialFolder);
 }
 
 std::wstring DialogFolder::FolderName() const {
@@ -76,12 +80,16 @@ std::wstring DialogFolder::FolderPath() const {
     return FunctionShell::PathFromItemIDList(Selected.Get());
 }
 
-DialogFolder::PointerValue DialogFolder::FolderRootPIDL() const {
-    return FunctionShell::CloneItemIDList(Root.Get()).Release();
+FunctionShell::ItemIDList DialogFolder::FolderRootPIDL() const {
+    return FunctionShell::CloneItemIDList(Root.Get());
 }
 
-void DialogFolder::FolderRootPIDL(PointerValue NewPIDL) {
-    TakeList(Root, NewPIDL);
+void DialogFolder::FolderRootPIDL(FunctionShell::ItemIDList NewPIDL) {
+    TakeList(Root, std::move(NewPIDL));
+}
+
+void DialogFolder::FolderRootPIDL(std::int32_t NewSpecialFolder) {
+    TakeSpecialFolder(Root, NewSpecialFolder);
 }
 
 std::wstring DialogFolder::FolderRootName() const {

@@ -25,15 +25,17 @@ public:
     const std::wstring& DialogTitle() const { return Title; }
     void DialogTitle(std::wstring_view NewTitle) { Title = NewTitle; }
 
-    // Read: a new copy owned by the caller. Write: 0 to 0xFFFF is a special-folder
-    // number (CSIDL); any other value is a list that this object takes over.
-    PointerValue FolderPIDL() const;
-    void FolderPIDL(PointerValue NewPIDL);
+    // Read: a new copy, the caller's. Write: a list, which this object takes over, or
+    // a special-folder number (CSIDL, 0 to 0xFFFF).
+    [[nodiscard]] FunctionShell::ItemIDList FolderPIDL() const;
+    void FolderPIDL(FunctionShell::ItemIDList NewPIDL);
+    void FolderPIDL(std::int32_t NewSpecialFolder);
     std::wstring FolderName() const;
     void FolderName(std::wstring_view NewName);
     std::wstring FolderPath() const;
-    PointerValue FolderRootPIDL() const;
-    void FolderRootPIDL(PointerValue NewPIDL);
+    [[nodiscard]] FunctionShell::ItemIDList FolderRootPIDL() const;
+    void FolderRootPIDL(FunctionShell::ItemIDList NewPIDL);
+    void FolderRootPIDL(std::int32_t NewSpecialFolder);
     std::wstring FolderRootName() const;
     void FolderRootName(std::wstring_view NewName);
 

@@ -24,7 +24,7 @@ void ShowTitleAndSelection(HWND window, const DialogFolder& dialog) {
     // leaves the held list.
     FunctionShell::ItemIDList selection(FunctionShell::ItemIDListFromName(dialog.FolderName()));
     if (!selection)
-        selection.Reset(dialog.FolderPIDL());
+        selection = dialog.FolderPIDL();
     if (selection)
         SendMessageA(window, BFFM_SETSELECTIONA, FALSE, static_cast<LPARAM>(selection.Get()));
 }

@@ -1,6 +1,7 @@
 // The editor window's layout: the controls, their places, captions and tooltips, in
 // tab order; the window's load and unload; which field is current.
 #include "editor/frmMain.h"
+#include "editor/frmMainRows.h"
 #include "resources/resource.h"
 
 using Toolkit::CommandButton;
@@ -15,68 +16,6 @@ constexpr int FontPoints = 9;
 
 // The light grey of the browse pictures shows the button face instead.
 constexpr COLORREF BrowseBackground = RGB(192, 192, 192);
-
-// Per field: label caption, label position, prompt, tooltip of label and field.
-struct FieldLayout {
-    const wchar_t* label;
-    Toolkit::Twips labelBounds;
-    const wchar_t* prompt;
-    const wchar_t* toolTip;
-};
-
-constexpr FieldLayout Fields[frmMain::FieldCount] = {
-    {L"ファイル名(&F):",
-     {120, 480, 1152, 180},
-     L"リンクファイルをDragDropして下さい。",
-     L"リンクファイルの名前です。DragDrop可能です。"},
-    {L"リンク先(&L):",
-     {120, 840, 864, 180},
-     L"リンク先をDragDropして下さい。",
-     L"リンク先の名前です。DragDrop可能です。"},
-    {L"引数(&A):",
-     {120, 1200, 636, 180},
-     L"引数を設定して下さい。",
-     L"引数です。DragDrop可能です。"},
-    {L"ディレクトリ(&W):",
-     {120, 1560, 1128, 180},
-     L"作業ディレクトリをDragDropして下さい。",
-     L"作業ディレクトリです。DragDrop可能です。"},
-    {L"説明(&D):", {120, 1920, 636, 180}, L"説明を設定して下さい。", L"説明などです。"},
-    {L"アイコン(&I)",
-     {120, 2280, 768, 180},
-     L"アイコンを設定して下さい。",
-     L"表示用のアイコンを設定します。"},
-};
-
-struct TextLayout {
-    Toolkit::Twips bounds;
-    bool locked; // filled by code only: the launcher, browse buttons, drag and drop
-};
-
-constexpr TextLayout Texts[frmMain::TextFieldCount] = {
-    {{1320, 480, 4560, 264}, true},   {{1320, 840, 4560, 264}, true},
-    {{1320, 1200, 4560, 264}, false}, {{1320, 1560, 4800, 264}, true},
-    {{1320, 1920, 5040, 264}, false},
-};
-
-struct BrowseLayout {
-    Toolkit::Twips bounds;
-    int picture;
-    const wchar_t* toolTip;
-};
-
-constexpr BrowseLayout Browse[frmMain::BrowseButtonCount] = {
-    {{5880, 480, 240, 264}, IDB_BROWSE_OPEN, L"既存のショートカットファイルを開きます。"},
-    {{6120, 480, 240, 264}, IDB_BROWSE_SAVE, L"名前を付けて保存します。"},
-    {{5880, 840, 240, 264}, IDB_BROWSE_DOCUMENT, L"リンク先のファイルを指定します。"},
-    {{6120, 840, 240, 264}, IDB_BROWSE_FOLDER, L"リンク先のフォルダを指定します。"},
-    {{5880, 1200, 240, 264}, IDB_BROWSE_DOCUMENT, L"引数となるファイルの名前を指定します。"},
-    {{6120, 1200, 240, 264}, IDB_BROWSE_FOLDER, L"引数となるディレクトリの名前を指定します。"},
-    {{6120, 1560, 240, 264}, IDB_BROWSE_FOLDER, L"作業ディレクトリを参照します。"},
-};
-
-// Browse buttons after each text field, in tab order.
-constexpr int BrowseAfterField[frmMain::TextFieldCount + 1] = {0, 2, 4, 6, 7, 7};
 
 struct CommandLayout {
     Toolkit::Twips bounds;
@@ -94,7 +33,6 @@ constexpr CommandLayout Commands[frmMain::CommandCount] = {
 };
 
 constexpr Toolkit::Twips CaptionBounds{1320, 120, 2784, 180};
-constexpr Toolkit::Twips IconBounds{240, 2640, 480, 480};
 } // namespace
 
 std::shared_ptr<frmMain> frmMain::Create() {
@@ -143,48 +81,48 @@ CommandButton& frmMain::cmdCommand(int Index) {
 void frmMain::CreateControls() {
     // Creation order is the tab order.
     caption_ = &Add<Label>({.Bounds = CaptionBounds,
-                            .Caption = Fields[0].prompt,
+                            .Caption = FieldRows[0].prompt,
                             .AutoSize = true,
                             .OLEDropTarget = true});
-    for (int field = 0; field < FieldCount; ++field) {
-        const auto index = static_cast<std::int16_t>(field);
-        Label& label = Add<Label>({.Index = index,
-                                   .Bounds = Fields[field].labelBounds,
-                                   .Caption = Fields[field].label,
-                                   .ToolTipText = Fields[field].toolTip,
+    int button = 0;
+    for (std::int16_t field = 0; field < FieldCount; ++field) {
+        const FieldRow& row = FieldRows[field];
+        Label& label = Add<Label>({.Index = field,
+                                   .Bounds = row.labelBounds,
+                                   .Caption = row.label,
+                                   .ToolTipText = row.toolTip,
                                    .FontBold = field == 0,
                                    .AutoSize = true,
                                    .OLEDropTarget = true});
         label.Click = [this](std::int16_t clicked) { lblText_Click(clicked); };
         labels_[field] = &label;
 
-        if (field == FieldIcon) {
-            icon_ = &Add<CommandButton>({.Bounds = IconBounds,
-                                         .ToolTipText = Fields[field].toolTip,
+        if (!row.hasText) {
+            icon_ = &Add<CommandButton>({.Bounds = row.valueBounds,
+                                         .ToolTipText = row.toolTip,
                                          .Graphical = true,
                                          .OLEDropTarget = true});
             icon_->GotFocus = [this](std::int16_t) { cmdIcon_GotFocus(); };
-            break;
+            continue;
         }
-
-        TextBox& text = Add<TextBox>({.Index = index,
-                                      .Bounds = Texts[field].bounds,
-                                      .ToolTipText = Fields[field].toolTip,
-                                      .Locked = Texts[field].locked,
+        TextBox& text = Add<TextBox>({.Index = field,
+                                      .Bounds = row.valueBounds,
+                                      .ToolTipText = row.toolTip,
+                                      .Locked = row.locked,
                                       .OLEDropTarget = true});
         text.Change = [this](std::int16_t changed) { txtText_Change(changed); };
         text.GotFocus = [this](std::int16_t focused) { txtText_GotFocus(focused); };
         fields_[field] = &text;
 
-        for (int button = BrowseAfterField[field]; button < BrowseAfterField[field + 1]; ++button) {
+        for (const BrowseRow& browse : row.browse) {
             // A drop target without handlers, which refuses: a drag over a browse button
             // must not reach the window's own target behind it.
-            CommandButton& browse = Add<CommandButton>({.Index = static_cast<std::int16_t>(button),
-                                                        .Bounds = Browse[button].bounds,
-                                                        .ToolTipText = Browse[button].toolTip,
-                                                        .Graphical = true,
-                                                        .OLEDropTarget = true});
-            browse_[button] = &browse;
+            browse_[button] = &Add<CommandButton>({.Index = static_cast<std::int16_t>(button),
+                                                   .Bounds = browse.bounds,
+                                                   .ToolTipText = browse.toolTip,
+                                                   .Graphical = true,
+                                                   .OLEDropTarget = true});
+            ++button;
         }
     }
     for (int command = 0; command < CommandCount; ++command) {
@@ -199,9 +137,9 @@ void frmMain::CreateControls() {
     }
     // Pictures are for the eye only: they come with the window's first messages.
     Post([this] {
-        for (int button = 0; button < BrowseButtonCount; ++button)
-            browse_[button]->Picture(
-                Toolkit::IconFromBitmapResource(Browse[button].picture, BrowseBackground));
+        for (int each = 0; each < BrowseButtonCount; ++each)
+            browse_[each]->Picture(Toolkit::IconFromBitmapResource(
+                BrowseButtonOf(each).row->picture, BrowseBackground));
     });
     ConnectDrops();
     ConnectButtons();
@@ -238,14 +176,16 @@ void frmMain::txtText_GotFocus(std::int16_t Index) {
     for (int field = 0; field < FieldCount; ++field)
         lblText(field).FontBold(field == Index);
     const bool known = Index >= 0 && Index < FieldCount;
-    lblCaption().Caption(known ? Fields[Index].prompt : L"");
+    lblCaption().Caption(known ? FieldRows[Index].prompt : L"");
     currentField_ = Index;
 }
 
 void frmMain::lblText_Click(std::int16_t Index) {
-    if (Index >= 0 && Index < TextFieldCount)
+    if (Index < 0 || Index >= FieldCount)
+        return;
+    if (FieldRows[Index].hasText)
         txtText(Index).SetFocus();
-    else if (Index == FieldIcon)
+    else
         cmdIcon().SetFocus();
 }
 

@@ -27,6 +27,10 @@ public:
     static constexpr int TextFieldCount = 5;
     static constexpr int FieldCount = 6;
     static constexpr int BrowseButtonCount = 7;
+    // Command indices: cmdCommand(0..2).
+    static constexpr int CommandOK = 0;
+    static constexpr int CommandClose = 1;
+    static constexpr int CommandUpdate = 2;
     static constexpr int CommandCount = 3;
 
     static std::shared_ptr<frmMain> Create(); // not loaded yet
@@ -63,7 +67,20 @@ public:
     void cmdIcon_Click();
     void cmdCommand_Click(std::int16_t Index);
 
+    // A field's and a browse button's description: frmMainRows.h.
+    struct FieldRow;
+    struct BrowseRow;
+
 private:
+    struct BrowseButton {
+        const BrowseRow* row;
+        std::int16_t field;
+    };
+    // Every field once, in tab order, with its browse buttons: frmMainRows.cpp.
+    static const FieldRow FieldRows[FieldCount];
+    static BrowseButton BrowseButtonOf(int button);
+    static std::int16_t SaveAsButton();
+
     // Updating for one scope: the form's own writes into its fields raise no
     // synchronisation meanwhile, and it is cleared on every way out.
     class UpdatingScope {
@@ -95,9 +112,12 @@ private:
     void ShowIconPicture(const FunctionShell::Picture& picture);
 
     void ConnectDrops();
-    bool AcceptsDrag(IDataObject* data) const;
-    void DropLinkTo(IDataObject* data);
-    void DropIcon(const std::wstring& fileName);
+    // What a drop does in a field: write the dropped name, or only a folder's name, or
+    // take the dropped item as the target, or its file's first icon.
+    void DropName(std::int16_t field, IDataObject* data);
+    void DropFolderName(std::int16_t field, IDataObject* data);
+    void DropLinkTo(std::int16_t field, IDataObject* data);
+    void DropIcon(std::int16_t field, IDataObject* data);
 
     void ConnectButtons();
     // The browse button's dialog and action; false when the dialog was not confirmed.

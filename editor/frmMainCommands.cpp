@@ -1,6 +1,7 @@
 // The browse, icon and command buttons: which dialog each button shows, what a
 // confirmed dialog writes, and OK, Close and Update.
 #include "editor/frmMain.h"
+#include "editor/frmMainRows.h"
 #include "shell/FunctionShell.h"
 #include "shell/IconPictures.h"
 
@@ -12,57 +13,6 @@
 using namespace std::string_view_literals;
 
 using Toolkit::CommandButton;
-
-namespace {
-
-enum class BrowseDialog { Open, SaveAs, File, Folder };
-// What a confirmed dialog writes, and where.
-enum class BrowseAction { FileName, SaveAs, TargetFolder, FolderName, FolderPath };
-
-struct BrowseRow {
-    BrowseDialog dialog;
-    int initialField; // the initial name: this field's text, or -1 for the shortcut's name
-    const wchar_t* title;
-    std::wstring_view filter; // description, NUL, pattern, NUL
-    std::uint32_t flags;      // of the file dialog
-    bool clearsFolderFlags;   // the folder dialog's flags are set to 0 first
-    FunctionObject::PointerValue root;
-    BrowseAction action;
-    int resultField;
-};
-
-constexpr std::uint32_t HideReadOnly = OFN_HIDEREADONLY;
-constexpr std::uint32_t ShortcutsThemselves = OFN_HIDEREADONLY | OFN_NODEREFERENCELINKS;
-constexpr std::wstring_view NoFilter;
-constexpr std::wstring_view AllFiles = L"All Files (*.*)\0*.*\0"sv;
-constexpr FunctionObject::PointerValue DesktopRoot = CSIDL_DESKTOP;
-constexpr FunctionObject::PointerValue ComputerRoot = CSIDL_DRIVES;
-
-constexpr BrowseRow BrowseRows[frmMain::BrowseButtonCount] = {
-    {BrowseDialog::Open, -1, L"ショートカットファイルを開く",
-     L"ShellLink Files (*.lnk;*.pif;*.url)\0*.lnk;*.pif;*.url\0"sv, ShortcutsThemselves, false, 0,
-     BrowseAction::FileName, frmMain::FieldFileName},
-    {BrowseDialog::SaveAs, -1, L"名前を付けてショートカットファイルを保存する",
-     L"ShellLink Files (*.lnk)\0*.lnk\0"sv, ShortcutsThemselves | OFN_OVERWRITEPROMPT, false, 0,
-     BrowseAction::SaveAs, frmMain::FieldFileName},
-    {BrowseDialog::File, frmMain::FieldLinkTo, L"リンク先の指定", AllFiles, HideReadOnly, false, 0,
-     BrowseAction::FileName, frmMain::FieldLinkTo},
-    {BrowseDialog::Folder, frmMain::FieldLinkTo, L"リンク先の指定", NoFilter, 0, true, DesktopRoot,
-     BrowseAction::TargetFolder, frmMain::FieldLinkTo},
-    {BrowseDialog::File, frmMain::FieldArgument, L"引数の指定", AllFiles, HideReadOnly, false, 0,
-     BrowseAction::FileName, frmMain::FieldArgument},
-    {BrowseDialog::Folder, frmMain::FieldArgument, L"引数の指定", NoFilter, 0, true, DesktopRoot,
-     BrowseAction::FolderName, frmMain::FieldArgument},
-    {BrowseDialog::Folder, frmMain::FieldDirectory, L"作業ディレクトリの指定", NoFilter, 0, false,
-     ComputerRoot, BrowseAction::FolderPath, frmMain::FieldDirectory},
-};
-
-constexpr std::int16_t CommandOK = 0;
-constexpr std::int16_t CommandClose = 1;
-constexpr std::int16_t CommandUpdate = 2;
-constexpr std::int16_t BrowseSaveAs = 1;
-
-} // namespace
 
 void frmMain::ConnectButtons() {
     for (CommandButton* button : browse_)
@@ -79,12 +29,13 @@ void frmMain::cmdBrowse_Click(std::int16_t Index) {
 
 bool frmMain::RunBrowse(std::int16_t index) {
     Load();
-    const BrowseRow& row = BrowseRows[index];
+    const auto [browse, field] = BrowseButtonOf(index);
+    const BrowseRow& row = *browse;
     const std::wstring initial =
-        row.initialField < 0 ? linkFile_->FileName() : txtText(row.initialField).Text();
+        row.initialIsShortcutName ? linkFile_->FileName() : txtText(field).Text();
 
     bool confirmed = false;
-    if (row.dialog == BrowseDialog::Folder) {
+    if (row.dialog == BrowseRow::Dialog::Folder) {
         const auto shown = folderDialog_;
         DialogFolder& dialog = *shown;
         dialog.FolderName(initial);
@@ -101,35 +52,35 @@ bool frmMain::RunBrowse(std::int16_t index) {
         dialog.FileFilterIndex(1);
         dialog.FileFilter(row.filter);
         dialog.DialogFlags(row.flags);
-        confirmed = dialog.DialogShowModal(row.dialog == BrowseDialog::SaveAs);
+        confirmed = dialog.DialogShowModal(row.dialog == BrowseRow::Dialog::SaveAs);
     }
     // An unload while the dialog was open leaves nothing to write to.
     if (!confirmed || !linkFile_)
         return confirmed;
 
     switch (row.action) {
-    case BrowseAction::FileName:
-        WriteField(row.resultField, fileDialog_->FileName());
+    case BrowseRow::Action::FileName:
+        WriteField(field, fileDialog_->FileName());
         break;
-    case BrowseAction::SaveAs: {
+    case BrowseRow::Action::SaveAs: {
         // The saved shortcut is not read again: only its (possibly new) name shows.
         linkFile_->FileSave(fileDialog_->FileName());
         const UpdatingScope updating(updating_);
-        txtText(row.resultField).Text(linkFile_->FileName());
+        txtText(field).Text(linkFile_->FileName());
         break;
     }
-    case BrowseAction::TargetFolder: {
+    case BrowseRow::Action::TargetFolder: {
         // By its item ID list, so that a folder without a path can be the target too.
-        const FunctionShell::ItemIDList chosen(folderDialog_->FolderPIDL());
+        const FunctionShell::ItemIDList chosen = folderDialog_->FolderPIDL();
         linkFile_->LinkTo(chosen.Get());
-        WriteField(row.resultField, linkFile_->LinkToName());
+        WriteField(field, linkFile_->LinkToName());
         break;
     }
-    case BrowseAction::FolderName:
-        WriteField(row.resultField, folderDialog_->FolderName());
+    case BrowseRow::Action::FolderName:
+        WriteField(field, folderDialog_->FolderName());
         break;
-    case BrowseAction::FolderPath:
-        WriteField(row.resultField, folderDialog_->FolderPath());
+    case BrowseRow::Action::FolderPath:
+        WriteField(field, folderDialog_->FolderPath());
         break;
     }
     return true;
@@ -173,10 +124,17 @@ void frmMain::cmdCommand_Click(std::int16_t Index) {
 bool frmMain::Update() {
     bool confirmed = true;
     if (txtText(FieldFileName).Text().empty())
-        confirmed = RunBrowse(BrowseSaveAs);
+        confirmed = RunBrowse(SaveAsButton());
     else
         linkFile_->FileSave({});
     if (linkFile_)
         ShowCommandsEnabled();
     return confirmed;
+}
+
+std::int16_t frmMain::SaveAsButton() {
+    std::int16_t button = 0;
+    while (BrowseButtonOf(button).row->action != BrowseRow::Action::SaveAs)
+        ++button;
+    return button;
 }

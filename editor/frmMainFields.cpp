@@ -1,8 +1,8 @@
 // The field synchronisation: a write into a field goes into the shortcut, and the
 // window shows again what the shortcut now holds.
-#include "base/FullPathName.h"
 #include "base/Trace.h"
 #include "editor/frmMain.h"
+#include "editor/frmMainRows.h"
 #include "shell/FunctionShell.h"
 #include "shell/IconPictures.h"
 
@@ -35,40 +35,16 @@ void frmMain::WriteField(std::int16_t index, std::wstring_view text) {
 }
 
 void frmMain::WriteBack(std::int16_t index) {
-    ShellLinkFile& link = *linkFile_;
-    switch (index) {
-    case FieldFileName:
-        // Resolved once, here: the file dialogs move the current directory, and the
-        // shortcut must be saved where it was read. A name that does not load leaves the
-        // previous shortcut; either way the field shows the shortcut's own full name.
-        link.FileLoad(FullPath::FullPathName(txtText(FieldFileName).Text()));
-        txtText(FieldFileName).Text(link.FileName());
-        return;
-    case FieldLinkTo:
-        link.LinkToName(txtText(FieldLinkTo).Text());
-        return;
-    case FieldArgument:
-        link.LinkArgument(txtText(FieldArgument).Text());
-        return;
-    case FieldDirectory:
-        link.LinkDirectory(txtText(FieldDirectory).Text());
-        return;
-    case FieldDescription:
-        link.LinkDescription(txtText(FieldDescription).Text());
-        return;
-    default:
-        return;
-    }
+    if (index >= 0 && index < FieldCount && FieldRows[index].write)
+        FieldRows[index].write(*linkFile_, txtText(index).Text());
 }
 
 void frmMain::ShowFields() {
     // Read back everything, so that a value the shortcut refused or normalised shows
     // as the shortcut holds it.
-    const ShellLinkFile& link = *linkFile_;
-    txtText(FieldLinkTo).Text(link.LinkToName());
-    txtText(FieldArgument).Text(link.LinkArgument());
-    txtText(FieldDirectory).Text(link.LinkDirectory());
-    txtText(FieldDescription).Text(link.LinkDescription());
+    for (std::int16_t field = 0; field < FieldCount; ++field)
+        if (FieldRows[field].read)
+            txtText(field).Text(FieldRows[field].read(*linkFile_));
 }
 
 void frmMain::ShowIcon() {
@@ -78,7 +54,7 @@ void frmMain::ShowIcon() {
         ShowIconPicture(FunctionShell::IconPictureFromFile(iconPath, link.IconIndex()));
         return;
     }
-    const FunctionShell::ItemIDList target(link.LinkTo());
+    const FunctionShell::ItemIDList target = link.LinkTo();
     ShowIconPicture(FunctionShell::IconPictureFromItemIDList(target.Get()));
 }
 
@@ -103,6 +79,6 @@ void frmMain::ShowIconPicture(const FunctionShell::Picture& picture) {
 }
 
 void frmMain::ShowCommandsEnabled() {
-    cmdCommand(0).Enabled(linkFile_->FileIsDirty());
-    cmdCommand(2).Enabled(linkFile_->FileIsDirty());
+    cmdCommand(CommandOK).Enabled(linkFile_->FileIsDirty());
+    cmdCommand(CommandUpdate).Enabled(linkFile_->FileIsDirty());
 }

@@ -1,6 +1,7 @@
 #include "launcher/Launch.h"
 
 #include "base/FullPathName.h"
+#include "base/Owned.h"
 #include "base/ScopedBinding.h"
 #include "base/Trace.h"
 #include "editor/frmMain.h"
@@ -117,11 +118,10 @@ std::vector<std::wstring> SplitArguments(std::wstring_view Arguments) {
     // The system's splitter takes its first word as a program name, by other rules.
     const std::wstring commandLine = L"x " + std::wstring(Arguments);
     int count = 0;
-    const std::unique_ptr<LPWSTR, decltype(&LocalFree)> words(
-        CommandLineToArgvW(commandLine.c_str(), &count), &LocalFree);
+    const UniqueHandle<LPWSTR*, &LocalFree> words(CommandLineToArgvW(commandLine.c_str(), &count));
     std::vector<std::wstring> arguments;
     for (int i = 1; words && i < count; ++i)
-        arguments.emplace_back(words.get()[i]);
+        arguments.emplace_back(words.Get()[i]);
     return arguments;
 }
 

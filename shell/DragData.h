@@ -17,7 +17,7 @@ namespace FunctionShell {
 std::int16_t ShellIDListFormat();
 // New absolute item ID list of the first dragged item; empty when the data offers no
 // well-formed "Shell IDList Array".
-ItemIDList ItemIDListFromData(IDataObject* Data);
+[[nodiscard]] ItemIDList ItemIDListFromData(IDataObject* Data);
 // First name of the data's file list (CF_HDROP); empty when there is none.
 std::wstring FileNameFromData(IDataObject* Data);
 

@@ -24,17 +24,13 @@ constexpr std::int32_t GetDisplayNameOfOffset = FunctionObject::SlotOffset(11);
 using ItemIDListFunction1 = LPITEMIDLIST(WINAPI*)(LPCITEMIDLIST);
 using ItemIDListFunction2 = LPITEMIDLIST(WINAPI*)(LPCITEMIDLIST, LPCITEMIDLIST);
 
-struct TaskMemoryFree {
-    void operator()(void* memory) const { CoTaskMemFree(memory); }
-};
-
 auto AsList(PointerValue list) {
     return reinterpret_cast<LPCITEMIDLIST>(list);
 }
 
 // A folder reference for one call: the caller's own (duplicated) or the desktop.
 ComReference FolderForCall(PointerValue parentFolder) {
-    return parentFolder != 0 ? ComReference(ObjectDuplicate(parentFolder)) : GetDesktopFolder();
+    return parentFolder != 0 ? ObjectDuplicate(parentFolder) : GetDesktopFolder();
 }
 
 // No flags are needed this way: every character of a code page has one Unicode form,
@@ -158,8 +154,8 @@ std::wstring NameFromItemIDList(PointerValue List, PointerValue ParentFolder) {
     switch (answer.uType) {
     case STRRET_WSTR: {
         // The text is ours to free once, even if reading it fails.
-        const std::unique_ptr<wchar_t, TaskMemoryFree> text(answer.pOleStr);
-        return StringFromPointer(reinterpret_cast<PointerValue>(text.get()), true);
+        const UniqueHandle<wchar_t*, &CoTaskMemFree> text(answer.pOleStr);
+        return StringFromPointer(reinterpret_cast<PointerValue>(text.Get()), true);
     }
     case STRRET_OFFSET:
         return StringFromPointer(List + answer.uOffset, false);
@@ -183,8 +179,9 @@ ItemIDList ItemIDListFromName(std::wstring_view Name, PointerValue ParentFolder)
                            AddressArgument(&parsedCount),
                            AddressArgument(&list),
                            NumberArgument(0)};
-    CallInterface(folder.Variable(), ParseDisplayNameOffset, 6, arguments);
-    // Ours whatever the method answered.
+    // The list in the result cell is the caller's whatever the method answered, so the
+    // answer itself is not read.
+    static_cast<void>(CallInterface(folder.Variable(), ParseDisplayNameOffset, 6, arguments));
     return ItemIDList(list);
 }
 

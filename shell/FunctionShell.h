@@ -23,13 +23,13 @@ void FreeItemIDList(PointerValue& List);
 // One item ID list.
 using ItemIDList = Owned<PointerValue, &FreeItemIDList>;
 
-ItemIDList CloneItemIDList(PointerValue List);
-ItemIDList CombineItemIDList(PointerValue First, PointerValue Second);
+[[nodiscard]] ItemIDList CloneItemIDList(PointerValue List);
+[[nodiscard]] ItemIDList CombineItemIDList(PointerValue First, PointerValue Second);
 
 std::wstring PathFromItemIDList(PointerValue List);
 std::wstring NameFromItemIDList(PointerValue List, PointerValue ParentFolder = 0);
-ItemIDList ItemIDListFromName(std::wstring_view Name, PointerValue ParentFolder = 0);
-ItemIDList SpecialFolderItemIDList(std::int32_t SpecialFolder);
+[[nodiscard]] ItemIDList ItemIDListFromName(std::wstring_view Name, PointerValue ParentFolder = 0);
+[[nodiscard]] ItemIDList SpecialFolderItemIDList(std::int32_t SpecialFolder);
 
 // Text up to the first NUL of a platform buffer (UTF-16 code units, or ANSI bytes in
 // the system code page); the whole text when there is no NUL.

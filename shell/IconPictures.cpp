@@ -73,7 +73,7 @@ Picture IconPictureFromFile(std::wstring_view FileName, std::int32_t IconIndex) 
     const HICON icon = ExtractIconFrom(FileName, static_cast<UINT>(IconIndex));
     if (reinterpret_cast<UINT_PTR>(icon) <= NotAnIconFile)
         return {};
-    return PictureFromIcon(icon);
+    return PictureFromIcon(OwnedIcon(icon));
 }
 
 Picture IconPictureFromItemIDList(PointerValue List) {
@@ -85,12 +85,12 @@ Picture IconPictureFromItemIDList(PointerValue List) {
     if (!SHGetFileInfoA(reinterpret_cast<LPCSTR>(List), 0, &info, sizeof info,
                         SHGFI_ICON | SHGFI_PIDL))
         return {};
-    return PictureFromIcon(info.hIcon);
+    return PictureFromIcon(OwnedIcon(info.hIcon));
 }
 
-Picture PictureFromIcon(HICON Icon) {
+Picture PictureFromIcon(OwnedIcon Icon) {
     // Ours until a picture takes it over.
-    UniqueHandle<HICON, &DestroyIcon> icon(Icon);
+    OwnedIcon icon = std::move(Icon);
     if (!icon)
         return {};
     PICTDESC description;

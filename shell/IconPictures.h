@@ -14,13 +14,16 @@ namespace FunctionShell {
 
 using FunctionObject::PointerValue;
 
+// An icon handle of our own, destroyed with DestroyIcon.
+using OwnedIcon = UniqueHandle<HICON, &DestroyIcon>;
+
 // One reference to an IPictureDisp; empty means "no picture".
 using Picture = FunctionObject::ComReference;
 
 std::int32_t IconCountInFile(std::wstring_view FileName);
-Picture IconPictureFromFile(std::wstring_view FileName, std::int32_t IconIndex);
-Picture IconPictureFromItemIDList(PointerValue List);
-Picture PictureFromIcon(HICON Icon);
+[[nodiscard]] Picture IconPictureFromFile(std::wstring_view FileName, std::int32_t IconIndex);
+[[nodiscard]] Picture IconPictureFromItemIDList(PointerValue List);
+[[nodiscard]] Picture PictureFromIcon(OwnedIcon Icon);
 bool IsWindowsNT();
 
 // The icon a picture shows, still owned by the picture (nullptr for no picture).

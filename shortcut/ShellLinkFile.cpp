@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <initializer_list>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -66,14 +67,18 @@ GUID MakeGuid(unsigned long data1, unsigned short data2, unsigned short data3,
     return guid;
 }
 
-// The pattern "*.url" under text comparison: any letter case.
+// The Internet-shortcut patterns ("*.url") under text comparison: any letter case.
 bool IsInternetShortcutName(std::wstring_view name) {
-    constexpr std::wstring_view extension = L".url";
-    if (name.size() < extension.size())
-        return false;
-    const std::wstring_view tail = name.substr(name.size() - extension.size());
-    return CompareStringOrdinal(tail.data(), static_cast<int>(tail.size()), extension.data(),
-                                static_cast<int>(extension.size()), TRUE) == CSTR_EQUAL;
+    for (const ShortcutKind& kind : ShortcutKinds) {
+        const std::wstring_view extension = kind.Extension;
+        if (!kind.InternetShortcut || name.size() < extension.size())
+            continue;
+        const std::wstring_view tail = name.substr(name.size() - extension.size());
+        if (CompareStringOrdinal(tail.data(), static_cast<int>(tail.size()), extension.data(),
+                                 static_cast<int>(extension.size()), TRUE) == CSTR_EQUAL)
+            return true;
+    }
+    return false;
 }
 
 // A zero-filled platform buffer for one text answer, ANSI or UTF-16.
@@ -108,6 +113,14 @@ std::optional<std::wstring> CallTextGetter(const ShellLinkFile::PointerValue& li
     return buffer.Text();
 }
 
+// A setter's failure is not reported: it shows in the next read of the property, which
+// the editor makes after every write.
+void CallSetter(const ShellLinkFile::PointerValue& link, std::int32_t offset,
+                std::span<VARIANT> arguments) {
+    static_cast<void>(
+        CallInterface(link, offset, static_cast<std::int32_t>(arguments.size()), arguments));
+}
+
 // False only when the code page cannot hold the text: then nothing is written.
 bool WriteText(const ShellLinkFile::PointerValue& link, std::int32_t offset,
                std::wstring_view text) {
@@ -115,7 +128,7 @@ bool WriteText(const ShellLinkFile::PointerValue& link, std::int32_t offset,
     if (!ansi)
         return false;
     VARIANT arguments[] = {AddressArgument(ansi->c_str())};
-    CallInterface(link, offset, 1, arguments);
+    CallSetter(link, offset, arguments);
     return true;
 }
 
@@ -132,7 +145,7 @@ void WriteShort(const ShellLinkFile::PointerValue& link, std::int32_t offset, st
     if (link == 0)
         return;
     VARIANT arguments[] = {ShortArgument(value)};
-    CallInterface(link, offset, 1, arguments);
+    CallSetter(link, offset, arguments);
 }
 
 } // namespace
@@ -146,7 +159,7 @@ ShellLinkFile::ShellLinkFile() {
     IidPersistFile = MakeGuid(0x0000010B, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46});
 
     ShellLinkObject = CreateComObject(ClsidShellLink, IidShellLinkA).Object;
-    PersistFileObject.Reset(ObjectQueryInterface(ShellLinkObject.Variable(), IidPersistFile));
+    PersistFileObject = ObjectQueryInterface(ShellLinkObject.Variable(), IidPersistFile);
     IconLocationRead(IconPathCache, IconIndexCache);
 }
 
@@ -173,7 +186,7 @@ bool ShellLinkFile::FileLoad(std::wstring_view FileNameToLoad) {
         if (!MethodSucceeded(CallInterface(persist.Variable(), LoadOffset, 2, arguments)))
             return false;
     }
-    ComReference link(ObjectQueryInterface(persist.Variable(), IidShellLinkA));
+    ComReference link = ObjectQueryInterface(persist.Variable(), IidShellLinkA);
     if (!link)
         return false;
 
@@ -219,16 +232,16 @@ void ShellLinkFile::LinkPath(std::wstring_view NewLink) {
     WriteField(TargetText, SetPathOffset, NewLink);
 }
 
-ShellLinkFile::PointerValue ShellLinkFile::LinkTo() const {
+ItemIDList ShellLinkFile::LinkTo() const {
     if (!ShellLinkObject)
-        return 0;
+        return {};
     PointerValue list = 0;
     VARIANT arguments[] = {AddressArgument(&list)};
     const bool read =
         MethodSucceeded(CallInterface(ShellLinkObject.Variable(), GetIDListOffset, 1, arguments));
     // A list handed out together with a failure is freed here.
     ItemIDList held(list);
-    return read ? held.Release() : 0;
+    return read ? std::move(held) : ItemIDList{};
 }
 
 void ShellLinkFile::LinkTo(PointerValue NewTo) {
@@ -236,11 +249,11 @@ void ShellLinkFile::LinkTo(PointerValue NewTo) {
         return;
     Refused[TargetText].reset();
     VARIANT arguments[] = {AddressArgument(NewTo)};
-    CallInterface(ShellLinkObject.Variable(), SetIDListOffset, 1, arguments);
+    CallSetter(ShellLinkObject.Variable(), SetIDListOffset, arguments);
 }
 
 std::wstring ShellLinkFile::LinkToName() const {
-    const ItemIDList list(LinkTo());
+    const ItemIDList list = LinkTo();
     if (!list)
         return {};
     return FunctionShell::NameFromItemIDList(list.Get(), 0);
@@ -326,13 +339,14 @@ std::optional<std::wstring>
 ShellLinkFile::ReadShellText(std::int32_t offset, std::initializer_list<VARIANT> more) const {
     std::optional<std::wstring> text =
         CallTextGetter(ShellLinkObject.Variable(), offset, false, more);
-    if (!text)
+    // UTF-8 holds every text: the ANSI answer is whole, and the second call is saved.
+    if (!text || GetACP() == CP_UTF8)
         return text;
     // Under a legacy code page the ANSI getter answers substitutes (or look-alikes) for
     // what the code page cannot hold, and a write of them would store them. The object's
     // wide getter tells: where the two differ, the field reads the whole text, which a
     // write then refuses as it refuses the same text typed.
-    const ComReference wide(ObjectQueryInterface(ShellLinkObject.Variable(), IidShellLinkW));
+    const ComReference wide = ObjectQueryInterface(ShellLinkObject.Variable(), IidShellLinkW);
     const std::optional<std::wstring> whole = CallTextGetter(wide.Variable(), offset, true, more);
     return whole && *whole != *text ? whole : text;
 }
@@ -366,6 +380,6 @@ bool ShellLinkFile::IconLocationWrite(std::wstring_view path, std::int32_t index
     }
     Refused[IconText].reset();
     VARIANT arguments[] = {AddressArgument(ansi->c_str()), NumberArgument(index)};
-    CallInterface(ShellLinkObject.Variable(), SetIconLocationOffset, 2, arguments);
+    CallSetter(ShellLinkObject.Variable(), SetIconLocationOffset, arguments);
     return true;
 }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "com/FunctionObject.h"
+#include "shell/FunctionShell.h"
 
 #include <windows.h>
 
@@ -17,6 +18,20 @@
 #include <optional>
 #include <string>
 #include <string_view>
+
+// The kinds of shortcut file, by extension: whether the Internet-shortcut class reads
+// it (else the shell's shortcut class), and whether the editor saves shortcuts under
+// it. A new kind is a new row.
+struct ShortcutKind {
+    std::wstring_view Extension;
+    bool InternetShortcut;
+    bool Saved;
+};
+inline constexpr ShortcutKind ShortcutKinds[] = {
+    {L".lnk", false, true},
+    {L".pif", false, false},
+    {L".url", true, false},
+};
 
 class ShellLinkFile {
 public:
@@ -33,9 +48,9 @@ public:
 
     std::wstring LinkPath() const;
     void LinkPath(std::wstring_view NewLink);
-    // Read: a new item ID list owned by the caller (0 when there is none).
+    // Read: a new item ID list, the caller's (empty when there is none).
     // Write: the shell object keeps its own copy; NewTo stays the caller's.
-    PointerValue LinkTo() const;
+    [[nodiscard]] FunctionShell::ItemIDList LinkTo() const;
     void LinkTo(PointerValue NewTo);
     std::wstring LinkToName() const;
     void LinkToName(std::wstring_view NewName);

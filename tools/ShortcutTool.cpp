@@ -2,6 +2,7 @@
 // declared interfaces (not the program's own code, whose run it demonstrates).
 //   tarnwick_shortcut_tool write LINK TARGET
 //   tarnwick_shortcut_tool read LINK      prints the target's parsing name (UTF-8)
+#include "base/Owned.h"
 #include "tools/DeclaredShortcut.h"
 
 #include <windows.h>
@@ -16,34 +17,22 @@
 
 namespace {
 
-template <typename Interface> struct Reference {
-    Interface* pointer = nullptr;
-    Reference() = default;
-    Reference(const Reference&) = delete;
-    Reference& operator=(const Reference&) = delete;
-    ~Reference() {
-        if (pointer)
-            pointer->Release();
-    }
-    void** Put() { return reinterpret_cast<void**>(&pointer); }
-};
-
 std::wstring Read(const wchar_t* link) {
-    Reference<IShellLinkW> shellLink;
-    Reference<IPersistFile> file;
-    Reference<IShellFolder> desktop;
+    InterfaceReference<IShellLinkW> shellLink;
+    InterfaceReference<IPersistFile> file;
+    InterfaceReference<IShellFolder> desktop;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                shellLink.Put())) ||
-        FAILED(shellLink.pointer->QueryInterface(IID_IPersistFile, file.Put())) ||
-        file.pointer->Load(link, STGM_READ) != S_OK || FAILED(SHGetDesktopFolder(&desktop.pointer)))
+                                reinterpret_cast<void**>(shellLink.Put()))) ||
+        FAILED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Put()))) ||
+        file->Load(link, STGM_READ) != S_OK || FAILED(SHGetDesktopFolder(desktop.Put())))
         return std::wstring();
     PIDLIST_ABSOLUTE list = nullptr;
-    if (shellLink.pointer->GetIDList(&list) != S_OK || !list)
+    if (shellLink->GetIDList(&list) != S_OK || !list)
         return std::wstring();
     std::wstring name;
     STRRET answer{};
     answer.uType = STRRET_WSTR;
-    if (desktop.pointer->GetDisplayNameOf(list, SHGDN_FORPARSING, &answer) == S_OK) {
+    if (desktop->GetDisplayNameOf(list, SHGDN_FORPARSING, &answer) == S_OK) {
         wchar_t* text = nullptr;
         if (SUCCEEDED(StrRetToStrW(&answer, list, &text))) {
             name = text;

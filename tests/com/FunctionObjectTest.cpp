@@ -47,8 +47,8 @@ TEST(FunctionObject, CallOnNoObjectCallsNothingAndLeavesMinusOne) {
 
     EXPECT_EQ(ObjectAddRef(none), 0);
     EXPECT_EQ(ObjectRelease(none), 0);
-    EXPECT_EQ(ObjectDuplicate(none), 0u);
-    EXPECT_EQ(ObjectQueryInterface(none, IID_IUnknown), 0u);
+    EXPECT_FALSE(ObjectDuplicate(none));
+    EXPECT_FALSE(ObjectQueryInterface(none, IID_IUnknown));
     EXPECT_EQ(CallInterface(none, SlotOffset(0), 2, arguments).Status, -1);
 }
 
@@ -82,8 +82,9 @@ TEST(FunctionObject, TooFewArgumentsThrowBeforeAnyCall) {
     const PointerValue variable = PointerOf(object);
     VARIANT arguments[] = {NumberArgument(1)};
 
-    EXPECT_THROW(CallInterface(variable, ProbeOffset, 2, arguments), std::out_of_range);
-    EXPECT_THROW(CallInterface(variable, ProbeOffset, 1, {}), std::out_of_range);
+    EXPECT_THROW(static_cast<void>(CallInterface(variable, ProbeOffset, 2, arguments)),
+                 std::out_of_range);
+    EXPECT_THROW(static_cast<void>(CallInterface(variable, ProbeOffset, 1, {})), std::out_of_range);
     EXPECT_EQ(object.probeCalls, 0);
     EXPECT_EQ(object.references(), 1);
 }
@@ -106,13 +107,16 @@ TEST(FunctionObject, QueryInterfaceGivesANewReferenceOrZero) {
     TestSupport::CountingObject object;
     const PointerValue variable = PointerOf(object);
 
-    PointerValue unknown = ObjectQueryInterface(variable, IID_IUnknown);
-    EXPECT_EQ(unknown, variable);
-    EXPECT_EQ(object.references(), 2);
-    EXPECT_EQ(ObjectReleaseClear(unknown), 1);
+    {
+        const ComReference unknown = ObjectQueryInterface(variable, IID_IUnknown);
+        EXPECT_EQ(unknown.Get(), variable);
+        EXPECT_EQ(object.references(), 2);
+    }
+    EXPECT_EQ(object.references(), 1);
 
-    EXPECT_EQ(ObjectQueryInterface(variable, IID_IShellFolder), 0u);
+    EXPECT_FALSE(ObjectQueryInterface(variable, IID_IShellFolder));
     // The dispatch worked; the method said no.
+    PointerValue unknown = 0;
     VARIANT arguments[] = {AddressArgument(&IID_IShellFolder), AddressArgument(&unknown)};
     const CallResult refused = CallInterface(variable, SlotOffset(0), 2, arguments);
     EXPECT_EQ(refused.Status, S_OK);
@@ -124,10 +128,11 @@ TEST(FunctionObject, DuplicateAndReleaseClearRules) {
     TestSupport::CountingObject object;
     PointerValue variable = PointerOf(object);
 
-    PointerValue second = ObjectDuplicate(variable);
-    EXPECT_EQ(second, variable);
+    ComReference duplicate = ObjectDuplicate(variable);
+    EXPECT_EQ(duplicate.Get(), variable);
     EXPECT_EQ(object.references(), 2);
 
+    PointerValue second = duplicate.Release();
     EXPECT_EQ(ObjectRelease(second), 1);
     EXPECT_EQ(second, variable); // ObjectRelease leaves the variable as it was
 
@@ -145,11 +150,11 @@ TEST(FunctionObject, DuplicateAndReleaseClearRules) {
 TEST(FunctionObject, ComReferenceOwnsOneReference) {
     TestSupport::CountingObject object;
     {
-        ComReference first(ObjectDuplicate(PointerOf(object)));
+        ComReference first = ObjectDuplicate(PointerOf(object));
         ComReference second(std::move(first));
         EXPECT_FALSE(first);
         EXPECT_EQ(object.references(), 2);
-        second.Reset(ObjectDuplicate(PointerOf(object)));
+        second = ObjectDuplicate(PointerOf(object));
         EXPECT_EQ(object.references(), 2);
     }
     EXPECT_EQ(object.references(), 1);

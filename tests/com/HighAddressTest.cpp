@@ -98,9 +98,11 @@ TEST(HighAddress, SlotCallsCarryWholeAddresses) {
     EXPECT_EQ(high.Object().probeSecond, 0xFFFFFFFFu);
 
     // A pointer that the method writes into the caller's out-cell comes back whole.
-    PointerValue queried = ObjectQueryInterface(object, IID_IUnknown);
-    EXPECT_EQ(queried, object);
-    EXPECT_EQ(ObjectReleaseClear(queried), 1);
+    {
+        const ComReference queried = ObjectQueryInterface(object, IID_IUnknown);
+        EXPECT_EQ(queried.Get(), object);
+        EXPECT_EQ(high.Object().references(), 2);
+    }
     EXPECT_EQ(high.Object().references(), 1);
 }
 

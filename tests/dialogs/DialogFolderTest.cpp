@@ -126,7 +126,7 @@ TEST(DialogFolder, RootIsMyComputerOrTheDesktop) {
     EXPECT_TRUE(SameText(dialog.FolderRootName(), MyComputerName)) << dialog.FolderRootName();
 
     dialog.FolderRootPIDL(0);
-    const ItemIDList desktop(dialog.FolderRootPIDL());
+    const ItemIDList desktop = dialog.FolderRootPIDL();
     ASSERT_TRUE(desktop);
     EXPECT_EQ(reinterpret_cast<LPCITEMIDLIST>(desktop.Get())->mkid.cb, 0) << "the empty list";
 }
@@ -144,9 +144,9 @@ TEST(DialogFolder, ReadsAreDistinctCopies) {
     dialog.FolderName(directory.Path().wstring());
     dialog.FolderRootPIDL(17);
 
-    const ItemIDList first(dialog.FolderPIDL());
-    const ItemIDList second(dialog.FolderPIDL());
-    const ItemIDList root(dialog.FolderRootPIDL());
+    const ItemIDList first = dialog.FolderPIDL();
+    const ItemIDList second = dialog.FolderPIDL();
+    const ItemIDList root = dialog.FolderRootPIDL();
     ASSERT_TRUE(first && second && root);
     EXPECT_NE(first.Get(), second.Get());
     EXPECT_TRUE(ILIsEqual(reinterpret_cast<LPCITEMIDLIST>(first.Get()),
@@ -158,10 +158,10 @@ TEST(DialogFolder, EmptyOrUnparsableNameLeavesNoSelection) {
     DialogFolder dialog;
     dialog.FolderPIDL(17);
     dialog.FolderName(L"");
-    EXPECT_EQ(dialog.FolderPIDL(), 0u);
+    EXPECT_FALSE(dialog.FolderPIDL());
     EXPECT_EQ(dialog.FolderName(), L"");
     dialog.FolderName(L"C:\\no such folder\\anywhere");
-    EXPECT_EQ(dialog.FolderPIDL(), 0u);
+    EXPECT_FALSE(dialog.FolderPIDL());
 }
 
 TEST_F(DialogFolderSeam, PassesRootOwnerFlagsAndItself) {
@@ -169,9 +169,10 @@ TEST_F(DialogFolderSeam, PassesRootOwnerFlagsAndItself) {
     DialogFolder dialog;
     dialog.DialogOwner(form);
     dialog.DialogFlags(0x4);
-    const PointerValue root = ItemIDListFromName(L"C:\\", 0).Release();
+    ItemIDList held = ItemIDListFromName(L"C:\\", 0);
+    const PointerValue root = held.Get();
     ASSERT_NE(root, 0u);
-    dialog.FolderRootPIDL(root); // taken over
+    dialog.FolderRootPIDL(std::move(held)); // taken over
 
     EXPECT_FALSE(dialog.DialogShowModal());
     ASSERT_EQ(browsed.calls, 1);
@@ -193,8 +194,9 @@ TEST_F(DialogFolderSeam, PassesRootOwnerFlagsAndItself) {
 TEST_F(DialogFolderSeam, ConfirmFreesTheOldListOnceAndCancelKeepsTheNew) {
     TempDirectory first, second;
     DialogFolder dialog;
-    const PointerValue old = ItemIDListFromName(first.Path().wstring(), 0).Release();
-    dialog.FolderPIDL(old);
+    ItemIDList held = ItemIDListFromName(first.Path().wstring(), 0);
+    const PointerValue old = held.Get();
+    dialog.FolderPIDL(std::move(held));
     browsed.answer = ItemIDListFromName(second.Path().wstring(), 0).Release();
     const auto chosen = reinterpret_cast<const void*>(browsed.answer);
     {

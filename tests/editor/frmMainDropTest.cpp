@@ -74,26 +74,26 @@ TEST_F(EditorDrops, EveryTargetAnswersByTheRuleOfTheCurrentField) {
         CF_HDROP,
         TestSupport::FileListBlock(false, FunctionShell::AnsiFromString(unicodeInner).value_or("") +
                                               std::string(2, '\0')));
-    const TestSupport::ComHolder<IDataObject> shell[] = {
+    const InterfaceReference<IDataObject> shell[] = {
         ShellDataFor({text}),         ShellDataFor({inner}),          ShellDataFor({first, text}),
         ShellDataFor({capitals}),     ShellDataFor({MyComputerName}), ShellDataFor({icons}),
         ShellDataFor({unicodeInner}), ShellDataFor({unicodeIcons})};
     // Windows offers no file list for a virtual folder; Wine makes up a path for it.
     const char computerArgument =
-        FunctionShell::FileNameFromData(shell[4].get()).empty() ? '0' : '1';
+        FunctionShell::FileNameFromData(shell[4].Get()).empty() ? '0' : '1';
     // Accepted by field 0 to 5.
     const std::vector<std::pair<IDataObject*, std::string>> cases = {
-        {shell[0].get(), "011000"},
-        {shell[1].get(), "011100"},
-        {shell[2].get(), "111000"}, // two items: the first, a shortcut, counts
-        {shell[3].get(), "011000"}, // ".LNK" in capitals is no shortcut name
-        {shell[4].get(), std::string("01") + computerArgument + "000"},
-        {shell[5].get(), "011001"},
+        {shell[0].Get(), "011000"},
+        {shell[1].Get(), "011100"},
+        {shell[2].Get(), "111000"}, // two items: the first, a shortcut, counts
+        {shell[3].Get(), "011000"}, // ".LNK" in capitals is no shortcut name
+        {shell[4].Get(), std::string("01") + computerArgument + "000"},
+        {shell[5].Get(), "011001"},
         {&fileListOnly, "011100"},
         {&words, "000000"},
         // A name a legacy code page cannot hold is no file there: no folder, no icons.
-        {shell[6].get(), utf8 ? "011100" : "011000"},
-        {shell[7].get(), utf8 ? "011001" : "011000"},
+        {shell[6].Get(), utf8 ? "011100" : "011000"},
+        {shell[7].Get(), utf8 ? "011001" : "011000"},
         {&ansiList, utf8 ? "011100" : "010000"}};
     form->Show();
     const HWND focus = GetFocus();
@@ -123,14 +123,14 @@ TEST_F(EditorDrops, EveryTargetAnswersByTheRuleOfTheCurrentField) {
     form->txtText_GotFocus(frmMain::FieldDirectory);
     for (int button = 0; button < frmMain::BrowseButtonCount; ++button)
         for (const bool drop : {false, true})
-            EXPECT_EQ(Drag(form->cmdBrowse(button).DropTargetObject(), shell[1].get(), drop),
+            EXPECT_EQ(Drag(form->cmdBrowse(button).DropTargetObject(), shell[1].Get(), drop),
                       DWORD{DROPEFFECT_NONE});
     EXPECT_EQ(form->txtText(frmMain::FieldDirectory).Text(), L"");
 }
 
 TEST_F(EditorDrops, DropsFillTheFieldOfTheirRule) {
     const auto drop = [](Control& onto, std::vector<std::wstring> names) {
-        return Drag(onto.DropTargetObject(), ShellDataFor(names).get(), true);
+        return Drag(onto.DropTargetObject(), ShellDataFor(names).Get(), true);
     };
     EXPECT_EQ(drop(form->txtText(0), {first, second}), DWORD{DROPEFFECT_LINK});
     EXPECT_EQ(form->txtText(0).Text(), first);
@@ -216,7 +216,7 @@ TEST_F(EditorDrops, AWholeDragWithTheMouseFromAnotherFieldOntoTheFileName) {
     });
     MouseDropSource source;
     DWORD effect = 0;
-    const HRESULT result = DoDragDrop(data.get(), &source, Allowed, &effect);
+    const HRESULT result = DoDragDrop(data.Get(), &source, Allowed, &effect);
     mouse.join();
     if (result == DRAGDROP_S_CANCEL)
         GTEST_SKIP() << "the platform's drag loop did not follow the synthetic mouse";

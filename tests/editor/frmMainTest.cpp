@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <cwctype>
 #include <ostream>
 #include <string>
 #include <tuple>
@@ -29,14 +30,6 @@ const std::wstring Prompts[] = {L"リンクファイルをDragDropして下さ�
                                 L"作業ディレクトリをDragDropして下さい。",
                                 L"説明を設定して下さい。",
                                 L"アイコンを設定して下さい。"};
-
-// One row of the window's layout: the control, in tab order, and what it shows.
-struct Expected {
-    Control& control;
-    int left, top, width, height;
-    std::wstring caption;
-    std::wstring toolTip;
-};
 
 // The size of a caption as a label draws it: in its font, access key marks taken out.
 SIZE CaptionExtent(HWND label) {
@@ -116,76 +109,80 @@ protected:
     std::shared_ptr<frmMain> form = frmMain::Create();
 };
 
-TEST_F(EditorWindow, LaysOutEveryControlWithCaptionToolTipAndTabOrder) {
+// What a user sees of the layout, whatever its numbers: every control whole inside the
+// window and clear of the others, labels never cut, the tab order in reading order, and
+// each access key once, taking the focus to its own field.
+TEST_F(EditorWindow, LaysOutEveryControlWholeInReadingOrderWithItsOwnAccessKey) {
     frmMain& f = *form;
-    const std::vector<Expected> table = {
-        {f.lblCaption(), 1320, 120, 2784, 180, Prompts[0], L""},
-        {f.lblText(0), 120, 480, 1152, 180, L"ファイル名(&F):",
-         L"リンクファイルの名前です。DragDrop可能です。"},
-        {f.txtText(0), 1320, 480, 4560, 264, L"", L"リンクファイルの名前です。DragDrop可能です。"},
-        {f.cmdBrowse(0), 5880, 480, 240, 264, L"", L"既存のショートカットファイルを開きます。"},
-        {f.cmdBrowse(1), 6120, 480, 240, 264, L"", L"名前を付けて保存します。"},
-        {f.lblText(1), 120, 840, 864, 180, L"リンク先(&L):",
-         L"リンク先の名前です。DragDrop可能です。"},
-        {f.txtText(1), 1320, 840, 4560, 264, L"", L"リンク先の名前です。DragDrop可能です。"},
-        {f.cmdBrowse(2), 5880, 840, 240, 264, L"", L"リンク先のファイルを指定します。"},
-        {f.cmdBrowse(3), 6120, 840, 240, 264, L"", L"リンク先のフォルダを指定します。"},
-        {f.lblText(2), 120, 1200, 636, 180, L"引数(&A):", L"引数です。DragDrop可能です。"},
-        {f.txtText(2), 1320, 1200, 4560, 264, L"", L"引数です。DragDrop可能です。"},
-        {f.cmdBrowse(4), 5880, 1200, 240, 264, L"", L"引数となるファイルの名前を指定します。"},
-        {f.cmdBrowse(5), 6120, 1200, 240, 264, L"", L"引数となるディレクトリの名前を指定します。"},
-        {f.lblText(3), 120, 1560, 1128, 180, L"ディレクトリ(&W):",
-         L"作業ディレクトリです。DragDrop可能です。"},
-        {f.txtText(3), 1320, 1560, 4800, 264, L"", L"作業ディレクトリです。DragDrop可能です。"},
-        {f.cmdBrowse(6), 6120, 1560, 240, 264, L"", L"作業ディレクトリを参照します。"},
-        {f.lblText(4), 120, 1920, 636, 180, L"説明(&D):", L"説明などです。"},
-        {f.txtText(4), 1320, 1920, 5040, 264, L"", L"説明などです。"},
-        {f.lblText(5), 120, 2280, 768, 180, L"アイコン(&I)", L"表示用のアイコンを設定します。"},
-        {f.cmdIcon(), 240, 2640, 480, 480, L"", L"表示用のアイコンを設定します。"},
-        {f.cmdCommand(0), 2640, 3000, 1080, 360, L"&OK", L"上書き保存して終了します。"},
-        {f.cmdCommand(1), 3960, 3000, 1080, 360, L"閉じる(&C)", L"保存せずに終了します。"},
-        {f.cmdCommand(2), 5280, 3000, 1080, 360, L"更新(&E)", L""},
-    };
+    f.Load();
     const HWND window = f.WindowHandle();
-    const int dpiX = Toolkit::ScreenDpiX();
-    const int dpiY = Toolkit::ScreenDpiY();
     EXPECT_EQ(WindowText(window), L"ShellLink without TypeLibrary");
     RECT client{};
     GetClientRect(window, &client);
-    EXPECT_EQ(client.right, MulDiv(6480, dpiX, 1440));
-    EXPECT_EQ(client.bottom, MulDiv(3600, dpiY, 1440));
+    const auto placeOf = [window](HWND control) {
+        RECT place{};
+        GetWindowRect(control, &place);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&place), 2);
+        return place;
+    };
 
     // The tab order is the order of the child windows.
-    HWND child = GetWindow(window, GW_CHILD);
-    for (const Expected& row : table) {
-        SCOPED_TRACE(testing::Message() << "tab " << (&row - table.data()));
-        const HWND control = row.control.Handle();
-        EXPECT_EQ(child, control);
-        child = GetWindow(child, GW_HWNDNEXT);
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        children.push_back(child);
+    ASSERT_EQ(children.size(), 23u);
+    std::wstring accessKeys;
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        const HWND control = children[i];
+        SCOPED_TRACE(testing::Message() << "tab " << i);
+        const RECT place = placeOf(control);
+        RECT inside{};
+        EXPECT_TRUE(IntersectRect(&inside, &place, &client) && EqualRect(&inside, &place));
+        for (std::size_t later = i + 1; later < children.size(); ++later) {
+            const RECT other = placeOf(children[later]);
+            RECT overlap{};
+            EXPECT_FALSE(IntersectRect(&overlap, &place, &other)) << "overlaps tab " << later;
+        }
+        if (i > 0) {
+            const RECT previous = placeOf(children[i - 1]);
+            EXPECT_TRUE(place.top > previous.top ||
+                        (place.top == previous.top && place.left > previous.left));
+        }
 
-        RECT bounds{};
-        GetWindowRect(control, &bounds);
-        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&bounds), 2);
-        EXPECT_EQ(bounds.left, MulDiv(row.left, dpiX, 1440));
-        EXPECT_EQ(bounds.top, MulDiv(row.top, dpiY, 1440));
-        const bool isLabel = dynamic_cast<Toolkit::Label*>(&row.control) != nullptr;
-        // Labels are as large as their captions, which are then never cut.
-        const SIZE size = isLabel
-                              ? CaptionExtent(control)
-                              : SIZE{MulDiv(row.width, dpiX, 1440), MulDiv(row.height, dpiY, 1440)};
-        EXPECT_EQ(bounds.right - bounds.left, size.cx);
-        EXPECT_EQ(bounds.bottom - bounds.top, size.cy);
-        EXPECT_EQ(WindowText(control), row.caption);
-        EXPECT_EQ(ToolTipOf(f.ToolTipWindow(), window, control), row.toolTip);
-
+        wchar_t className[32] = {};
+        GetClassNameW(control, className, 32);
+        const bool isLabel = lstrcmpiW(className, L"Static") == 0;
+        if (isLabel) {
+            const SIZE caption = CaptionExtent(control);
+            EXPECT_EQ(place.right - place.left, caption.cx);
+            EXPECT_EQ(place.bottom - place.top, caption.cy);
+        }
+        EXPECT_EQ((GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP) != 0, !isLabel);
         const LOGFONTW font = FontOf(control);
         EXPECT_STREQ(font.lfFaceName, FaceName);
         EXPECT_EQ(font.lfCharSet, 128);
-        EXPECT_EQ(font.lfHeight, -MulDiv(9, dpiY, 72));
-        EXPECT_EQ(font.lfWeight, &row.control == &f.lblText(0) ? FW_BOLD : FW_NORMAL);
-        EXPECT_EQ((GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP) != 0, !isLabel);
+        EXPECT_EQ(font.lfWeight, control == f.lblText(0).Handle() ? FW_BOLD : FW_NORMAL);
+
+        const std::wstring caption = WindowText(control);
+        if (const std::size_t mark = caption.find(L'&'); mark < caption.size() - 1) {
+            const wchar_t key = towupper(caption[mark + 1]);
+            EXPECT_EQ(accessKeys.find(key), std::wstring::npos) << "access key used twice";
+            accessKeys += key;
+        }
     }
-    EXPECT_EQ(child, nullptr);
+    // A label's access key and tooltip belong to the field after it.
+    for (int field = 0; field < frmMain::FieldCount; ++field) {
+        SCOPED_TRACE(field);
+        const HWND label = f.lblText(field).Handle();
+        const HWND value =
+            field < frmMain::TextFieldCount ? f.txtText(field).Handle() : f.cmdIcon().Handle();
+        EXPECT_NE(WindowText(label).find(L'&'), std::wstring::npos);
+        EXPECT_EQ(GetNextDlgTabItem(window, label, FALSE), value);
+        EXPECT_FALSE(ToolTipOf(f.ToolTipWindow(), window, label).empty());
+        EXPECT_EQ(ToolTipOf(f.ToolTipWindow(), window, label),
+                  ToolTipOf(f.ToolTipWindow(), window, value));
+    }
+    EXPECT_EQ(accessKeys.size(), 9u); // six fields, three commands
 }
 
 TEST_F(EditorWindow, StartsEmptyWithOkAndUpdateDisabledAndPicturesOnTheBrowseButtons) {

@@ -18,7 +18,6 @@ using namespace FunctionShell;
 
 namespace {
 
-template <typename Interface> using Owned = TestSupport::ComHolder<Interface>;
 using namespace TestSupport;
 
 PointerValue Parsed(const std::wstring& name) {
@@ -32,7 +31,7 @@ std::wstring ParsingName(PointerValue list) {
     IShellFolder* desktop = nullptr;
     if (FAILED(SHGetDesktopFolder(&desktop)))
         return L"<no desktop>";
-    const Owned<IShellFolder> folder(desktop);
+    const InterfaceReference<IShellFolder> folder(desktop);
     STRRET answer = {};
     wchar_t* name = nullptr;
     if (FAILED(folder->GetDisplayNameOf(reinterpret_cast<LPCITEMIDLIST>(list), SHGDN_FORPARSING,
@@ -51,9 +50,9 @@ protected:
     }
 
     // The first item's list out of the data, with the data released before it is read.
-    static std::wstring NameOfFirstItem(Owned<IDataObject> data) {
-        const ItemIDList list(ItemIDListFromData(data.get()));
-        data.reset();
+    static std::wstring NameOfFirstItem(InterfaceReference<IDataObject> data) {
+        const ItemIDList list(ItemIDListFromData(data.Get()));
+        data.Reset();
         return list ? ParsingName(list.Get()) : L"<no list>";
     }
 
@@ -115,7 +114,7 @@ TEST_F(DragData, OneFileFromTheShell) {
     const std::wstring file = NewFile(L"report \u03A9mega \u65E5\u672C.txt");
     auto data = ShellDataFor(std::vector{file});
     ASSERT_TRUE(data);
-    EXPECT_EQ(FileNameFromData(data.get()), file);
+    EXPECT_EQ(FileNameFromData(data.Get()), file);
     EXPECT_EQ(NameOfFirstItem(std::move(data)), file);
 }
 
@@ -125,7 +124,7 @@ TEST_F(DragData, SeveralFilesGiveTheFirst) {
     const std::wstring third = NewFile(L"c third.txt");
     auto data = ShellDataFor(std::vector{first, second, third});
     ASSERT_TRUE(data);
-    EXPECT_EQ(FileNameFromData(data.get()), first);
+    EXPECT_EQ(FileNameFromData(data.Get()), first);
     EXPECT_EQ(NameOfFirstItem(std::move(data)), first);
 }
 
@@ -134,7 +133,7 @@ TEST_F(DragData, AFolderFromTheShell) {
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
     auto data = ShellDataFor(std::vector{folder});
     ASSERT_TRUE(data);
-    EXPECT_EQ(FileNameFromData(data.get()), folder);
+    EXPECT_EQ(FileNameFromData(data.Get()), folder);
     EXPECT_EQ(NameOfFirstItem(std::move(data)), folder);
 }
 
@@ -156,8 +155,8 @@ TEST_F(DragData, AJapaneseFileThroughTheAnsiPath) {
     const std::wstring file = NewFile(L"報告書.txt");
     auto data = ShellDataFor(std::vector{file});
     ASSERT_TRUE(data);
-    EXPECT_EQ(FileNameFromData(data.get()), file);
-    const ItemIDList list(ItemIDListFromData(data.get()));
+    EXPECT_EQ(FileNameFromData(data.Get()), file);
+    const ItemIDList list(ItemIDListFromData(data.Get()));
     EXPECT_EQ(PathFromItemIDList(list.Get()), file);
 }
 

@@ -146,7 +146,7 @@ TEST_F(IconPictures, PictureOfTheShellIconOfAnItem) {
 TEST_F(IconPictures, ThePictureOwnsItsIcon) {
     const HICON icon = NewIcon();
     ASSERT_TRUE(IsIcon(icon));
-    Picture picture = PictureFromIcon(icon);
+    Picture picture = PictureFromIcon(OwnedIcon(icon));
     ASSERT_TRUE(picture);
     EXPECT_EQ(IconOfPicture(picture), icon);
     EXPECT_TRUE(IsIcon(icon));
@@ -160,11 +160,11 @@ TEST_F(IconPictures, AnIconThatCannotBecomeAPictureIsDestroyed) {
     const ScopedBinding failing(Binding::CreatePictureCall(), FailingCreatePicture);
     const HICON icon = NewIcon();
     ASSERT_TRUE(IsIcon(icon));
-    EXPECT_FALSE(PictureFromIcon(icon));
+    EXPECT_FALSE(PictureFromIcon(OwnedIcon(icon)));
     EXPECT_EQ(createPictureCalls, 1);
     EXPECT_FALSE(IsIcon(icon));
 
-    EXPECT_FALSE(PictureFromIcon(nullptr));
+    EXPECT_FALSE(PictureFromIcon(OwnedIcon()));
     EXPECT_EQ(createPictureCalls, 1);
 }
 
@@ -179,12 +179,12 @@ TEST_F(IconPictures, ManyPicturesLeaveNoHandlesBehind) {
         const HICON icon = NewIcon();
         ASSERT_NE(icon, nullptr) << "round " << round;
         icons.push_back(icon);
-        Picture picture = PictureFromIcon(icon);
+        Picture picture = PictureFromIcon(OwnedIcon(icon));
         ASSERT_TRUE(picture);
         if (round % 2 == 0) {
             // The other half through the failure path.
             const ScopedBinding failing(Binding::CreatePictureCall(), FailingCreatePicture);
-            EXPECT_FALSE(PictureFromIcon(NewIcon()));
+            EXPECT_FALSE(PictureFromIcon(OwnedIcon(NewIcon())));
         }
     }
     EXPECT_EQ(GetGuiResources(process, GR_USEROBJECTS), userBefore);

@@ -347,7 +347,7 @@ TEST(ShellLinkFile, TargetByNameForFilesAndVirtualFolders) {
     const std::wstring target = TestSupport::WriteFile(folder / L"target.txt", "x");
 
     ShellLinkFile link;
-    EXPECT_EQ(link.LinkTo(), 0u);
+    EXPECT_FALSE(link.LinkTo());
     EXPECT_EQ(link.LinkToName(), L"");
 
     link.LinkToName(target);
@@ -364,8 +364,8 @@ TEST(ShellLinkFile, TargetByNameForFilesAndVirtualFolders) {
     EXPECT_EQ(link.LinkPath(), L""); // no file-system path: GetPath answers S_FALSE
 
     // Each read hands out a new list; a written list stays the caller's.
-    ItemIDList first(link.LinkTo());
-    ItemIDList second(link.LinkTo());
+    ItemIDList first = link.LinkTo();
+    ItemIDList second = link.LinkTo();
     ASSERT_TRUE(first);
     ASSERT_TRUE(second);
     EXPECT_NE(first.Get(), second.Get());
@@ -489,7 +489,7 @@ TEST(ShellLinkFile, InertInstanceReadsEmptyAndWritesNothing) {
     link->IconPath(L"C:\\icons\\inert.ico");
     link->IconIndex(3);
     ExpectFields(*link, ShortcutFields{});
-    EXPECT_EQ(link->LinkTo(), 0u);
+    EXPECT_FALSE(link->LinkTo());
     EXPECT_EQ(link->LinkHotKey(), 0);
     EXPECT_EQ(link->LinkShowCommand(), 0);
     EXPECT_FALSE(link->FileIsDirty());

@@ -4,6 +4,7 @@
 // that serves a single format; and the shell's own data for items of a folder.
 #pragma once
 
+#include "base/Owned.h"
 #include "tests/support/TestSupport.h"
 
 #include <windows.h>
@@ -116,6 +117,6 @@ std::string ListBytes(std::uintptr_t list);
 
 // Drag data as the shell makes it for a drag out of a folder window: the items' own
 // folder asked for its data object. Every item must lie in the same folder.
-ComHolder<IDataObject> ShellDataFor(const std::vector<std::wstring>& names);
+InterfaceReference<IDataObject> ShellDataFor(const std::vector<std::wstring>& names);
 
 } // namespace TestSupport

@@ -21,27 +21,27 @@ struct TaskMemory {
 };
 } // namespace
 
-ComHolder<IDataObject> ShellDataFor(const std::vector<std::wstring>& names) {
+InterfaceReference<IDataObject> ShellDataFor(const std::vector<std::wstring>& names) {
     std::vector<std::unique_ptr<ITEMIDLIST, TaskMemory>> lists;
     for (const std::wstring& name : names) {
         LPITEMIDLIST list = nullptr;
         if (FAILED(SHParseDisplayName(name.c_str(), nullptr, &list, 0, nullptr)))
-            return nullptr;
+            return {};
         lists.emplace_back(list);
     }
     IShellFolder* parent = nullptr;
     LPCITEMIDLIST firstChild = nullptr;
     if (lists.empty() || FAILED(SHBindToParent(lists.front().get(), IID_IShellFolder,
                                                reinterpret_cast<void**>(&parent), &firstChild)))
-        return nullptr;
-    const ComHolder<IShellFolder> folder(parent);
+        return {};
+    const InterfaceReference<IShellFolder> folder(parent);
     std::vector<LPCITEMIDLIST> children;
     for (const auto& list : lists)
         children.push_back(ILFindLastID(list.get()));
     IDataObject* data = nullptr;
     folder->GetUIObjectOf(nullptr, static_cast<UINT>(children.size()), children.data(),
                           IID_IDataObject, nullptr, reinterpret_cast<void**>(&data));
-    return ComHolder<IDataObject>(data);
+    return InterfaceReference<IDataObject>(data);
 }
 
 CLIPFORMAT ShellIDListClipFormat() {

@@ -3,6 +3,7 @@
 // slot calls under test) and a COM object that counts its references.
 #pragma once
 
+#include "base/Owned.h"
 #include "tools/DeclaredShortcut.h"
 #include "tools/TaskMemorySpy.h"
 
@@ -106,15 +107,6 @@ std::string ReadFileBytes(const std::wstring& path);
 struct TaskFreeRecorder : Tools::TaskMemorySpy {
     TaskFreeRecorder() : TaskMemorySpy(Keep::FreedAddresses) {}
 };
-
-// Holds one reference to a COM object.
-struct Releaser {
-    void operator()(IUnknown* object) const {
-        if (object)
-            object->Release();
-    }
-};
-template <typename Interface> using ComHolder = std::unique_ptr<Interface, Releaser>;
 
 // IUnknown for a COM object of a test's own that lives on the test's stack: it answers
 // IUnknown and Interface, counts AddRef and Release calls and its references (1 to
