@@ -20,6 +20,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         auto editor = frmMain::Create();
         if (!path.empty())
             editor->txtText(frmMain::FieldFileName).Text(path);
+        // Whole when shown: an assistive program may read it before its first message.
+        editor->MakeControls();
         editor->Show();
         Toolkit::RunMessageLoop();
         editor->Unload();

@@ -32,9 +32,12 @@ void SetWindowTextOf(HWND window, std::wstring_view text) {
 
 } // namespace
 
-Control::Control(Form& parent, const ControlOptions& options)
-    : parent_(parent), index_(options.Index), bounds_(options.Bounds), font_(parent.DefaultFont()),
-      toolTip_(options.ToolTipText), enabled_(options.Enabled), wantsDrops_(options.OLEDropTarget) {
+Control::Control(Form& parent, const ControlOptions& options, const wchar_t* className, DWORD style,
+                 DWORD extendedStyle)
+    : text_(options.Caption), parent_(parent), index_(options.Index), bounds_(options.Bounds),
+      font_(parent.DefaultFont()), toolTip_(options.ToolTipText), enabled_(options.Enabled),
+      wantsDrops_(options.OLEDropTarget), className_(className), style_(style),
+      extendedStyle_(extendedStyle), id_(parent.NextControlId()) {
     font_.Bold = options.FontBold;
 }
 
@@ -42,19 +45,24 @@ Control::~Control() {
     dropTarget_.reset();
 }
 
-void Control::CreateControlWindow(const wchar_t* className, DWORD style, DWORD extendedStyle,
-                                  std::wstring_view text) {
+HWND Control::Handle() const {
+    parent_.MakeControlsThrough(*this);
+    return window_;
+}
+
+void Control::MakeWindow() {
+    if (window_ != nullptr)
+        return;
     const PixelRectangle pixels = ToPixels(bounds_);
-    const std::wstring terminated(text);
-    const int id = parent_.NextControlId();
-    window_ =
-        CreateWindowExW(extendedStyle, className, terminated.c_str(),
-                        style | WS_CHILD | WS_VISIBLE | (enabled_ ? 0 : WS_DISABLED), pixels.Left,
-                        pixels.Top, pixels.Width, pixels.Height, parent_.WindowHandle(),
-                        reinterpret_cast<HMENU>(INT_PTR{id}), GetModuleHandleW(nullptr), nullptr);
+    window_ = CreateWindowExW(
+        extendedStyle_, className_, text_.c_str(),
+        style_ | StyleWhenMade() | WS_CHILD | WS_VISIBLE | (enabled_ ? 0 : WS_DISABLED),
+        pixels.Left, pixels.Top, pixels.Width, pixels.Height, parent_.window_,
+        reinterpret_cast<HMENU>(INT_PTR{id_}), GetModuleHandleW(nullptr), nullptr);
     if (window_ == nullptr)
         return;
     ApplyFont();
+    WindowMade();
     if (parent_.prepared_.input)
         PrepareInput();
 }
@@ -98,7 +106,9 @@ bool Control::Enabled() const {
 
 void Control::Enabled(bool NewEnabled) {
     enabled_ = NewEnabled;
-    if (window_ == nullptr)
+    // Every synchronisation sets OK and Update again: a state the window already has
+    // costs no call into the window system.
+    if (window_ == nullptr || (IsWindowEnabled(window_) != FALSE) == NewEnabled)
         return;
     const bool hadFocus = ::GetFocus() == window_;
     EnableWindow(window_, NewEnabled ? TRUE : FALSE);
@@ -139,7 +149,7 @@ void Control::ApplyToolTip(bool wasRegistered) {
     TOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = parent_.WindowHandle();
+    tool.hwnd = parent_.window_;
     tool.uId = reinterpret_cast<UINT_PTR>(window_);
     tool.lpszText = toolTip_.data();
     if (toolTip_.empty()) {
@@ -157,40 +167,42 @@ IDropTarget* Control::DropTargetObject() const {
 }
 
 void Control::SetFocus() {
-    if (window_ != nullptr)
-        ::SetFocus(window_);
+    if (const HWND window = Handle())
+        ::SetFocus(window);
 }
 
+// A caption that does not fit is cut, never wrapped onto a hidden second line.
 Label::Label(Form& parent, const ControlOptions& options)
-    : Control(parent, options), autoSize_(options.AutoSize) {
-    // A caption that does not fit is cut, never wrapped onto a hidden second line.
-    CreateControlWindow(L"STATIC", SS_LEFTNOWORDWRAP | SS_NOTIFY, 0, options.Caption);
-}
+    : Control(parent, options, L"STATIC", SS_LEFTNOWORDWRAP | SS_NOTIFY, 0),
+      autoSize_(options.AutoSize) {}
 
 void Label::FitToCaption() {
-    if (!autoSize_ || Handle() == nullptr)
+    if (!autoSize_ || MadeWindow() == nullptr)
         return;
     const std::wstring caption = Caption();
     const UniqueScreenContext context(GetDC(nullptr));
-    const auto font = reinterpret_cast<HFONT>(SendMessageW(Handle(), WM_GETFONT, 0, 0));
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(MadeWindow(), WM_GETFONT, 0, 0));
     const HGDIOBJ previous = SelectObject(context.Get(), font);
     RECT extent{};
     DrawTextW(context.Get(), caption.c_str(), static_cast<int>(caption.size()), &extent,
               DT_CALCRECT | DT_SINGLELINE);
     SelectObject(context.Get(), previous);
-    SetWindowPos(Handle(), nullptr, 0, 0, extent.right, extent.bottom,
+    SetWindowPos(MadeWindow(), nullptr, 0, 0, extent.right, extent.bottom,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 std::wstring Label::Caption() const {
-    return WindowText(Handle());
+    return MadeWindow() != nullptr ? WindowText(MadeWindow()) : text_;
 }
 
 void Label::Caption(std::wstring_view NewCaption) {
     // Drags rewrite the prompt on every pointer movement: an unchanged one is not redrawn.
     if (Caption() == NewCaption)
         return;
-    SetWindowTextOf(Handle(), NewCaption);
+    text_ = NewCaption;
+    if (MadeWindow() == nullptr)
+        return;
+    SetWindowTextOf(MadeWindow(), NewCaption);
     FitToCaption();
 }
 
@@ -200,25 +212,26 @@ void Label::OnNotify(WORD code) {
 }
 
 TextBox::TextBox(Form& parent, const ControlOptions& options)
-    : Control(parent, options), text_(options.Caption), locked_(options.Locked) {
-    CreateControlWindow(L"EDIT",
-                        WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL | (locked_ ? ES_READONLY : 0),
-                        WS_EX_CLIENTEDGE, text_);
-}
+    : Control(parent, options, L"EDIT",
+              WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL | (options.Locked ? ES_READONLY : 0),
+              WS_EX_CLIENTEDGE),
+      locked_(options.Locked) {}
 
 std::wstring TextBox::Text() const {
-    return Handle() != nullptr ? WindowText(Handle()) : text_;
+    // The window's text as well: every change of it passes EN_CHANGE or Text below, and
+    // an edit keeps a text as given.
+    return text_;
 }
 
 void TextBox::Text(std::wstring_view NewText) {
     if (Text() == NewText)
         return;
     text_ = NewText;
-    if (Handle() != nullptr) {
+    if (MadeWindow() != nullptr) {
         // The edit's own EN_CHANGE for this write is swallowed, so that the change is
         // raised exactly once below, whatever the edit control reports.
         settingText_ = true;
-        SetWindowTextOf(Handle(), text_);
+        SetWindowTextOf(MadeWindow(), text_);
         settingText_ = false;
     }
     Raise(Change);
@@ -229,7 +242,7 @@ void TextBox::OnNotify(WORD code) {
     case EN_CHANGE:
         if (settingText_)
             return;
-        text_ = WindowText(Handle());
+        text_ = WindowText(MadeWindow());
         Raise(Change);
         return;
     case EN_SETFOCUS:
@@ -241,25 +254,36 @@ void TextBox::OnNotify(WORD code) {
 }
 
 CommandButton::CommandButton(Form& parent, const ControlOptions& options)
-    : Control(parent, options), default_(options.Default), cancel_(options.Cancel) {
-    const DWORD kind = default_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
-    CreateControlWindow(L"BUTTON",
-                        WS_TABSTOP | BS_NOTIFY | kind | (options.Graphical ? BS_ICON : 0), 0,
-                        options.Caption);
+    : Control(parent, options, L"BUTTON",
+              WS_TABSTOP | BS_NOTIFY | (options.Graphical ? BS_ICON : 0), 0),
+      default_(options.Default), cancel_(options.Cancel) {}
+
+DWORD CommandButton::StyleWhenMade() const {
+    // The default button's border may have moved onto another button before this one
+    // was made: it comes without it then, as if it had been there all along.
+    return default_ && !Parent().AnotherButtonBordered(*this) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+}
+
+void CommandButton::WindowMade() {
+    if (picture_)
+        SendMessageW(MadeWindow(), BM_SETIMAGE, IMAGE_ICON,
+                     reinterpret_cast<LPARAM>(picture_.Get()));
 }
 
 std::wstring CommandButton::Caption() const {
-    return WindowText(Handle());
+    return MadeWindow() != nullptr ? WindowText(MadeWindow()) : text_;
 }
 
 void CommandButton::Caption(std::wstring_view NewCaption) {
-    SetWindowTextOf(Handle(), NewCaption);
+    text_ = NewCaption;
+    SetWindowTextOf(MadeWindow(), NewCaption);
 }
 
 void CommandButton::Picture(UniqueIcon NewPicture) {
     // The button window lets go of the old icon before it is destroyed.
-    if (Handle() != nullptr)
-        SendMessageW(Handle(), BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(NewPicture.Get()));
+    if (MadeWindow() != nullptr)
+        SendMessageW(MadeWindow(), BM_SETIMAGE, IMAGE_ICON,
+                     reinterpret_cast<LPARAM>(NewPicture.Get()));
     picture_ = std::move(NewPicture);
 }
 

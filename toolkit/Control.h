@@ -1,6 +1,9 @@
 // The controls of a toolkit form: a thin layer over the system's STATIC, EDIT and
 // BUTTON windows that raises the events a form's handlers expect (change, focus,
 // click, OLE drag and drop), each with the control's index in its group.
+//
+// A control keeps its caption, text, state and picture itself until its window is
+// made: the form makes the windows when they are first needed (see Form.h).
 #pragma once
 
 #include "toolkit/Handles.h"
@@ -67,7 +70,8 @@ public:
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
 
-    HWND Handle() const { return window_; }
+    // The control's window, made now if it was not made yet.
+    HWND Handle() const;
     std::int16_t Index() const { return index_; }
     Form& Parent() const { return parent_; }
     const Twips& Bounds() const { return bounds_; }
@@ -91,19 +95,32 @@ public:
     DragHandler OLEDragDrop;
 
 protected:
-    Control(Form& parent, const ControlOptions& options);
-    void CreateControlWindow(const wchar_t* className, DWORD style, DWORD extendedStyle,
-                             std::wstring_view text);
+    // The window's class and styles, made with the control's text when the form asks.
+    Control(Form& parent, const ControlOptions& options, const wchar_t* className, DWORD style,
+            DWORD extendedStyle);
+    // The window if it has been made; never makes it.
+    HWND MadeWindow() const { return window_; }
     void Raise(const IndexHandler& handler);
     // The focus arrived: the form moves the default button's border, then GotFocus.
     void RaiseGotFocus();
     // The control's font was set or changed.
     virtual void FontApplied() {}
+    // Styles decided only when the window is made.
+    virtual DWORD StyleWhenMade() const { return 0; }
+    // The window has just been made, font and all.
+    virtual void WindowMade() {}
+
+    // A text box's text; a label's or button's caption while it has no window.
+    std::wstring text_;
 
 private:
     friend class Form;
     // A WM_COMMAND notification code sent by this control to the form.
     virtual void OnNotify(WORD code) = 0;
+    // Made by the form, in tab order.
+    void MakeWindow();
+    // Whether the control will take the focus once its window is made.
+    bool MayTakeFocus() const { return (style_ & WS_TABSTOP) != 0 && enabled_; }
     // The window is going away with its form.
     void Detach();
     void ApplyFont();
@@ -118,6 +135,10 @@ private:
     std::wstring toolTip_;
     bool enabled_;
     bool wantsDrops_;
+    const wchar_t* className_;
+    DWORD style_;
+    DWORD extendedStyle_;
+    int id_;
     HWND window_ = nullptr;
     std::unique_ptr<DropTarget> dropTarget_;
 };
@@ -151,7 +172,6 @@ public:
 private:
     void OnNotify(WORD code) override;
 
-    std::wstring text_; // the text while there is no window
     bool locked_;
     bool settingText_ = false;
 };
@@ -169,6 +189,8 @@ public:
 
 private:
     void OnNotify(WORD code) override;
+    DWORD StyleWhenMade() const override;
+    void WindowMade() override;
 
     bool default_;
     bool cancel_;

@@ -135,9 +135,38 @@ void Form::LoadWindowAndControls() {
     CreateControls();
 }
 
+HWND Form::WindowHandle() const {
+    MakeControls();
+    return window_;
+}
+
+void Form::MakeControls() const {
+    // The count moves on first: a control whose window cannot be made is not tried again.
+    while (window_ != nullptr && madeControls_ < controls_.size())
+        controls_[madeControls_++]->MakeWindow();
+}
+
+void Form::MakeControlsThrough(const Control& last) const {
+    const auto found =
+        std::find_if(controls_.begin(), controls_.end(),
+                     [&last](const auto& control) { return control.get() == &last; });
+    const auto count = static_cast<std::size_t>(found - controls_.begin()) + 1;
+    while (window_ != nullptr && found != controls_.end() && madeControls_ < count)
+        controls_[madeControls_++]->MakeWindow();
+}
+
+bool Form::AnotherButtonBordered(const Control& button) const {
+    return std::any_of(controls_.begin(), controls_.end(), [&button](const auto& control) {
+        return control.get() != &button && control->window_ != nullptr &&
+               dynamic_cast<const CommandButton*>(control.get()) != nullptr &&
+               (GetWindowLongPtrW(control->window_, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+    });
+}
+
 void Form::PrepareInput() {
     if (prepared_.input || window_ == nullptr)
         return;
+    MakeControls();
     prepared_.input = true;
     PrepareCommonControls();
     toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
@@ -246,6 +275,7 @@ void Form::ReleaseWindow() {
     lastFocus_ = nullptr;
     prepared_ = {};
     posted_.clear();
+    madeControls_ = 0;
     if (dispatchDepth_ > 0)
         std::move(controls_.begin(), controls_.end(), std::back_inserter(unloaded_));
     controls_.clear();
@@ -276,7 +306,7 @@ Control* Form::ControlOf(HWND window) const {
     if (window == nullptr)
         return nullptr;
     for (const auto& control : controls_)
-        if (control->Handle() == window)
+        if (control->window_ == window)
             return control.get();
     return nullptr;
 }
@@ -294,19 +324,21 @@ void Form::MarkDefaultButton(const Control* focused) {
     const auto* focusedButton = dynamic_cast<const CommandButton*>(focused);
     for (const auto& control : controls_) {
         const auto* button = dynamic_cast<const CommandButton*>(control.get());
-        if (button == nullptr || button->Handle() == nullptr)
+        if (button == nullptr || button->window_ == nullptr)
             continue;
         const bool marked = focusedButton != nullptr ? button == focusedButton : button->Default();
         const LONG_PTR type = marked ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
-        if ((GetWindowLongPtrW(button->Handle(), GWL_STYLE) & BS_TYPEMASK) != type)
-            SendMessageW(button->Handle(), BM_SETSTYLE, static_cast<WPARAM>(type), TRUE);
+        if ((GetWindowLongPtrW(button->window_, GWL_STYLE) & BS_TYPEMASK) != type)
+            SendMessageW(button->window_, BM_SETSTYLE, static_cast<WPARAM>(type), TRUE);
     }
 }
 
 void Form::FocusFirstControl() {
     for (const auto& control : controls_) {
-        if (control->Handle() != nullptr && TakesFocus(control->Handle())) {
-            ::SetFocus(control->Handle());
+        if (control->window_ == nullptr && control->MayTakeFocus())
+            MakeControlsThrough(*control);
+        if (control->window_ != nullptr && TakesFocus(control->window_)) {
+            ::SetFocus(control->window_);
             return;
         }
     }
@@ -330,6 +362,12 @@ LRESULT Form::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case PostedWorkMessage:
         RunPosted();
         return 0;
+    case WM_PAINT:
+    case WM_GETOBJECT:
+        // Painted or asked by a screen reader: every control is there, each field after
+        // the label that names it.
+        MakeControls();
+        break;
     case WM_GETICON:
         ApplyIcons(); // a window never shown makes its icons only when asked
         break;

@@ -7,6 +7,13 @@
 // the window first takes its messages, or at once when code asks for it: a form
 // loaded, shown and unloaded without a message loop never pays for it. Likewise
 // showing paints nothing by itself; the message loop paints.
+//
+// The controls' windows too are made when first needed: all of them when the window
+// takes its first message (before it paints) or code asks for the form's window, and
+// before that only as far as code asks for a control (its handle, the focus), always
+// in tab order and every one before it too, so that the windows stand in the same
+// order as if all were made at once (a field is named after the label window before
+// it). A form shown and unloaded without taking a message makes only those.
 #pragma once
 
 #include "base/OwnerForm.h"
@@ -31,8 +38,9 @@ public:
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
 
-    // The form's window while it is loaded, nullptr otherwise; never loads it.
-    HWND WindowHandle() const override { return window_; }
+    // The form's window while it is loaded, nullptr otherwise; never loads it. Code that
+    // holds the window may look among its children: every control's window is made.
+    HWND WindowHandle() const override;
     bool IsLoaded() const { return life_ == Life::Loaded || life_ == Life::Unloading; }
 
     // A Load that throws leaves the form unloaded (Form_Unload runs when Form_Load
@@ -41,6 +49,9 @@ public:
     void Load();
     void Show();
     void Unload();
+    // Makes every control's window now: for a window that other programs may look at
+    // (assistive ones) before it takes its first message.
+    void MakeControls() const;
     // Runs the action from the window's message queue, after the messages already
     // there; at once without a window. Unloading first drops it.
     void Post(std::function<void()> action);
@@ -59,6 +70,8 @@ public:
     HFONT FontHandle(const FontSpec& wanted);
     HWND ToolTipWindow();
     int NextControlId() { return FirstControlId + static_cast<int>(controls_.size()); }
+    // Whether a made button other than this one has the default button's border.
+    bool AnotherButtonBordered(const Control& button) const;
 
     // Held while an event of the form or of one of its controls runs: an unload
     // inside the event releases the controls only when the outermost event returns.
@@ -109,6 +122,9 @@ private:
     void MarkDefaultButton(const Control* focused);
     void FocusFirstControl();
     void LoadWindowAndControls();
+    // Makes the windows of the controls not made yet, in tab order, up to and
+    // including the one given.
+    void MakeControlsThrough(const Control& last) const;
     void ApplyIcons();
     void PrepareInput();
     void RunPosted();
@@ -141,6 +157,8 @@ private:
     std::vector<std::function<void()>> posted_;
     int dispatchDepth_ = 0;
     std::vector<std::unique_ptr<Control>> controls_;
+    // The first ones in controls_ have their windows; as if all had them from the start.
+    mutable std::size_t madeControls_ = 0;
     // Controls of an unload that ran inside one of their own events: they are
     // released when that event has returned.
     std::vector<std::unique_ptr<Control>> unloaded_;

@@ -212,6 +212,18 @@ TEST_F(EditorWindow, StartsEmptyWithOkAndUpdateDisabledAndPicturesOnTheBrowseBut
     EXPECT_FALSE(IsWindowVisible(f.WindowHandle()));
 }
 
+// The OK button's window made after the focus moved onto a browse button comes without
+// the default button's border, as if it had been there all along.
+TEST_F(EditorWindow, TheBorderStaysOnTheFocusedButtonWhenOkIsMadeLater) {
+    form->Show();
+    form->cmdBrowse(0).SetFocus();
+    const auto type = [](HWND button) {
+        return GetWindowLongPtrW(button, GWL_STYLE) & BS_TYPEMASK;
+    };
+    EXPECT_EQ(type(form->cmdCommand(0).Handle()), BS_PUSHBUTTON);
+    EXPECT_EQ(type(form->cmdBrowse(0).Handle()), BS_DEFPUSHBUTTON);
+}
+
 TEST_F(EditorWindow, LoadMakesTheDialogsOwnedByTheWindowAndTheShortcut) {
     const long unloaded = form.use_count();
     form->Load();

@@ -192,6 +192,30 @@ TEST(Toolkit, WhatOnlyAUserNeedsWaitsForTheWindowsMessages) {
     form->Unload();
 }
 
+// Shown and unloaded without a message (the launcher's way), a form makes the windows
+// of the controls up to the focus only; the rest follow with the first message, in
+// tab order, with what code set meanwhile.
+TEST(Toolkit, ControlWindowsAreMadeInTabOrderWhenFirstNeeded) {
+    auto form = SampleForm::Create();
+    form->text(1).Text(L"C:\\windows");
+    form->button(0).Enabled(false);
+    form->Show();
+    const HWND window = GetParent(GetFocus());
+    const auto children = [window] {
+        std::vector<std::wstring> texts;
+        for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            texts.push_back(TestSupport::WindowText(child));
+        return texts;
+    };
+    EXPECT_EQ(children(), (std::vector<std::wstring>{L"ファイル名(&F):", L""}));
+    EXPECT_EQ(form->text(1).Text(), L"C:\\windows");
+    Toolkit::DoEvents();
+    EXPECT_EQ(children(), (std::vector<std::wstring>{L"ファイル名(&F):", L"", L"C:\\windows",
+                                                     L"&OK", L"閉じる(&C)"}));
+    EXPECT_FALSE(IsWindowEnabled(form->button(0).Handle()));
+    form->Unload();
+}
+
 TEST(Toolkit, FormLoadsOnFirstTouchAndAgainAfterUnload) {
     auto form = SampleForm::Create();
     EXPECT_FALSE(form->IsLoaded());
@@ -244,7 +268,10 @@ TEST(Toolkit, ChangeFiresOncePerChangeByCodeOrTyping) {
     SendMessageW(box.Handle(), EM_SETSEL, 0, -1);
     SendMessageW(box.Handle(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"引数"));
     EXPECT_EQ(box.Text(), L"引数");
-    EXPECT_EQ(form->events, (std::vector<std::wstring>{L"change 0", L"change 0", L"change 0"}));
+    SendMessageW(box.Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"外から"));
+    EXPECT_EQ(box.Text(), L"外から");
+    EXPECT_EQ(form->events,
+              (std::vector<std::wstring>{L"change 0", L"change 0", L"change 0", L"change 0"}));
     form->Unload();
 }
 
