@@ -122,7 +122,7 @@ void WholeRuns(const Sample& sample, int rounds) {
     const Program& baseline = programs[1];
     const Program& script = programs[2];
     const Program& timed = programs[3];
-    ratio("launcher / baseline (goal 1.25)", launcher, baseline);
+    ratio("launcher / baseline (goal 1.15)", launcher, baseline);
     ratio("launcher / script (goal 0.9)", launcher, script);
     ratio("launcher with its clock / launcher", timed, launcher);
     ratio("baseline, Common Controls 6 / baseline", programs[4], baseline);
