@@ -57,7 +57,7 @@ void Control::MakeWindow() {
     window_ = CreateWindowExW(
         extendedStyle_, className_, text_.c_str(),
         style_ | StyleWhenMade() | WS_CHILD | WS_VISIBLE | (enabled_ ? 0 : WS_DISABLED),
-        pixels.Left, pixels.Top, pixels.Width, pixels.Height, parent_.window_,
+        pixels.Left, pixels.Top, pixels.Width, pixels.Height, parent_.window_.Get(),
         reinterpret_cast<HMENU>(INT_PTR{id_}), GetModuleHandleW(nullptr), nullptr);
     if (window_ == nullptr)
         return;
@@ -149,7 +149,7 @@ void Control::ApplyToolTip(bool wasRegistered) {
     TOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = parent_.window_;
+    tool.hwnd = parent_.window_.Get();
     tool.uId = reinterpret_cast<UINT_PTR>(window_);
     tool.lpszText = toolTip_.data();
     if (toolTip_.empty()) {

@@ -107,21 +107,22 @@ void Form::LoadWindowAndControls() {
                     this);
     // window_ is set from WM_NCCREATE on; without a window the controls still keep
     // their values, so the form's logic runs all the same.
-    if (window_ != nullptr) {
+    if (window_.Get() != nullptr) {
         // Tooltips and drop targets wait for the window's first messages.
-        prepared_.postedMessageWaiting = PostMessageW(window_, PostedWorkMessage, 0, 0) != FALSE;
+        prepared_.postedMessageWaiting =
+            PostMessageW(window_.Get(), PostedWorkMessage, 0, 0) != FALSE;
     }
     CreateControls();
 }
 
 HWND Form::WindowHandle() const {
     MakeControls();
-    return window_;
+    return window_.Get();
 }
 
 void Form::MakeControls() const {
     // The count moves on first: a control whose window cannot be made is not tried again.
-    while (window_ != nullptr && madeControls_ < controls_.size())
+    while (window_.Get() != nullptr && madeControls_ < controls_.size())
         controls_[madeControls_++]->MakeWindow();
 }
 
@@ -130,38 +131,39 @@ void Form::MakeControlsThrough(const Control& last) const {
         std::find_if(controls_.begin(), controls_.end(),
                      [&last](const auto& control) { return control.get() == &last; });
     const auto count = static_cast<std::size_t>(found - controls_.begin()) + 1;
-    while (window_ != nullptr && found != controls_.end() && madeControls_ < count)
+    while (window_.Get() != nullptr && found != controls_.end() && madeControls_ < count)
         controls_[madeControls_++]->MakeWindow();
 }
 
 void Form::PrepareInput() {
-    if (prepared_.input || window_ == nullptr)
+    if (prepared_.input || window_.Get() == nullptr)
         return;
     MakeControls();
     prepared_.input = true;
     PrepareCommonControls();
     toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_.Get(), nullptr,
                                GetModuleHandleW(nullptr), nullptr);
     if (toolTip_ != nullptr)
         SendMessageW(toolTip_, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle(font_)), FALSE);
     if (wantsDrops_) {
-        dropTarget_ = std::make_unique<DropTarget>(window_, [this](DragEventArgs& args, bool drop) {
-            EventScope scope(*this);
-            const Control::DragHandler& handler = drop ? OLEDragDrop : OLEDragOver;
-            if (handler)
-                handler(-1, args);
-            else
-                args.Effect = DROPEFFECT_NONE; // nobody answers: refuse
-        });
+        dropTarget_ =
+            std::make_unique<DropTarget>(window_.Get(), [this](DragEventArgs& args, bool drop) {
+                EventScope scope(*this);
+                const Control::DragHandler& handler = drop ? OLEDragDrop : OLEDragOver;
+                if (handler)
+                    handler(-1, args);
+                else
+                    args.Effect = DROPEFFECT_NONE; // nobody answers: refuse
+            });
     }
     for (const auto& control : controls_)
         control->PrepareInput();
 }
 
 void Form::ApplyIcons() {
-    if (prepared_.icons || window_ == nullptr || iconResource_ == 0)
+    if (prepared_.icons || window_.Get() == nullptr || iconResource_ == 0)
         return;
     prepared_.icons = true;
     const auto icon = [this](int size) {
@@ -169,8 +171,8 @@ void Form::ApplyIcons() {
                                                    MAKEINTRESOURCEW(iconResource_), IMAGE_ICON,
                                                    size, size, LR_SHARED));
     };
-    SendMessageW(window_, WM_SETICON, ICON_BIG, icon(GetSystemMetrics(SM_CXICON)));
-    SendMessageW(window_, WM_SETICON, ICON_SMALL, icon(GetSystemMetrics(SM_CXSMICON)));
+    SendMessageW(window_.Get(), WM_SETICON, ICON_BIG, icon(GetSystemMetrics(SM_CXICON)));
+    SendMessageW(window_.Get(), WM_SETICON, ICON_SMALL, icon(GetSystemMetrics(SM_CXSMICON)));
 }
 
 HWND Form::ToolTipWindow() {
@@ -185,11 +187,11 @@ IDropTarget* Form::DropTargetObject() {
 
 void Form::Show() {
     Load();
-    if (window_ == nullptr)
+    if (window_.Get() == nullptr)
         return;
     ApplyIcons();
-    ShowWindow(window_, SW_SHOWNORMAL);
-    if (!IsChild(window_, GetFocus()))
+    ShowWindow(window_.Get(), SW_SHOWNORMAL);
+    if (!IsChild(window_.Get(), GetFocus()))
         FocusFirstControl();
 }
 
@@ -217,9 +219,7 @@ void Form::ReleaseWindow() {
     for (const auto& control : controls_)
         control->Detach();
     dropTarget_.reset();
-    if (window_ != nullptr)
-        DestroyWindow(window_); // the tooltip, an owned window, goes with it
-    window_ = nullptr;
+    window_.Reset(); // the tooltip, an owned window, goes with it
     toolTip_ = nullptr;
     lastFocus_ = nullptr;
     prepared_ = {};

@@ -137,7 +137,8 @@ private:
     Twips clientSize_;
     FontSpec font_;
     bool wantsDrops_;
-    HWND window_ = nullptr;
+    // Destroyed by the unload, or by the window system when destroyed from outside.
+    UniqueWindow window_;
     HWND toolTip_ = nullptr; // owned by the window: it goes with it
     HWND lastFocus_ = nullptr;
     int iconResource_ = 0;

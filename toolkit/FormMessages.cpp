@@ -52,7 +52,7 @@ LRESULT Form::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // the label, then on to the next control that takes the focus.
         if (LOWORD(lParam) != 0) {
             ::SetFocus(reinterpret_cast<HWND>(wParam));
-        } else if (const HWND next = GetNextDlgTabItem(window_, GetFocus(), wParam != 0)) {
+        } else if (const HWND next = GetNextDlgTabItem(window_.Get(), GetFocus(), wParam != 0)) {
             ::SetFocus(next);
         }
         return 0;
@@ -68,12 +68,12 @@ LRESULT Form::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_INACTIVE) {
             const HWND focus = GetFocus();
-            if (IsChild(window_, focus))
+            if (IsChild(window_.Get(), focus))
                 lastFocus_ = focus;
         }
         break;
     case WM_SETFOCUS:
-        if (lastFocus_ != nullptr && IsChild(window_, lastFocus_) && TakesFocus(lastFocus_))
+        if (lastFocus_ != nullptr && IsChild(window_.Get(), lastFocus_) && TakesFocus(lastFocus_))
             ::SetFocus(lastFocus_);
         else
             FocusFirstControl();
@@ -84,28 +84,28 @@ LRESULT Form::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
         // Destroyed from outside (not by Unload): the form unloads with it.
         if (life_ == Life::Loaded) {
-            window_ = nullptr;
+            static_cast<void>(window_.Release());
             Unload();
         }
         return 0;
     default:
         break;
     }
-    return DefWindowProcW(window_, message, wParam, lParam);
+    return DefWindowProcW(window_.Get(), message, wParam, lParam);
 }
 
 LRESULT CALLBACK FormWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         auto* form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-        form->window_ = window;
+        form->window_ = UniqueWindow(window);
     }
     auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (form == nullptr || form->window_ != window)
+    if (form == nullptr || form->window_.Get() != window)
         return DefWindowProcW(window, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        form->window_ = nullptr;
+        static_cast<void>(form->window_.Release()); // gone: nothing left to destroy
         return DefWindowProcW(window, message, wParam, lParam);
     }
     try {

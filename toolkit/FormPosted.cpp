@@ -8,13 +8,14 @@ namespace Toolkit {
 using namespace FormShared;
 
 void Form::Post(std::function<void()> action) {
-    if (window_ == nullptr) {
+    if (window_.Get() == nullptr) {
         action();
         return;
     }
     posted_.push_back(std::move(action));
     if (!prepared_.postedMessageWaiting)
-        prepared_.postedMessageWaiting = PostMessageW(window_, PostedWorkMessage, 0, 0) != FALSE;
+        prepared_.postedMessageWaiting =
+            PostMessageW(window_.Get(), PostedWorkMessage, 0, 0) != FALSE;
 }
 
 void Form::RunPosted() {

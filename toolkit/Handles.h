@@ -17,6 +17,7 @@ inline void ReleaseScreenContext(HDC context) {
 using UniqueFont = UniqueHandle<HFONT, &DeleteObject>;
 using UniqueBitmap = UniqueHandle<HBITMAP, &DeleteObject>;
 using UniqueIcon = UniqueHandle<HICON, &DestroyIcon>;
+using UniqueWindow = UniqueHandle<HWND, &DestroyWindow>;
 using UniqueMemoryContext = UniqueHandle<HDC, &DeleteDC>;
 using UniqueScreenContext = UniqueHandle<HDC, &ReleaseScreenContext>;
 
