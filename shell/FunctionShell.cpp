@@ -1,4 +1,5 @@
 #include "shell/FunctionShell.h"
+#include "base/FullPathName.h"
 #include "shell/PlatformBinding.h"
 #include "shell/Shell32Ordinal.h"
 
@@ -74,14 +75,6 @@ std::optional<std::string> ToAnsi(std::wstring_view text, bool display) {
     return result;
 }
 
-// A drive's path (C:\...) or a share's (\\server\share...).
-bool IsFileSystemPath(std::wstring_view name) {
-    if (name.size() >= 3 && name[1] == L':' && name[2] == L'\\')
-        return true;
-    return name.size() >= 5 && name.starts_with(L"\\\\") &&
-           name.find(L'\\', 3) != std::wstring_view::npos;
-}
-
 } // namespace
 
 namespace Binding {
@@ -134,7 +127,7 @@ std::wstring PathFromItemIDList(PointerValue List) {
     // a virtual folder's (::{...}) is no path.
     const std::wstring name = NameFromItemIDList(List);
     if (!answered)
-        return IsFileSystemPath(name) ? name : std::wstring();
+        return FullPath::IsFullyQualified(name) ? name : std::wstring();
     const auto ansi = AnsiFromString(name);
     if (!name.empty() && (!ansi || ansi->size() >= MAX_PATH))
         return name;
