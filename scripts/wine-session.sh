@@ -7,20 +7,29 @@
 # is installed, even where the host cannot run it; so the loader is called directly,
 # as $WINE, and Wine's own tools through it ("$WINE" winepath.exe).
 
+source "$(dirname "${BASH_SOURCE[0]}")/host.sh"
+wine_session_loader32=/usr/lib/wine/wine
+
 # True when this host runs 32-bit Wine. Some hosts run 64-bit user code only: there
-# the 32-bit loader is installed but fails with "Exec format error".
+# the 32-bit loader, where it is installed, fails with "Exec format error".
 wine_session_runs_32bit() {
-    [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+    [ -x "$wine_session_loader32" ] && "$wine_session_loader32" --version >/dev/null 2>&1
 }
 
 # Why the 32-bit loader does not run here, in one line.
 wine_session_32bit_reason() {
-    if [ ! -x /usr/lib/wine/wine ]; then
-        echo "32-bit Wine (wine32:i386) is not installed"
-    else
+    local failure
+    failure=$(host_wine32_failure_file)
+    if [ -x "$wine_session_loader32" ]; then
         local said
-        said=$(/usr/lib/wine/wine --version 2>&1 | tail -n 1)
-        echo "this host cannot run 32-bit programs (/usr/lib/wine/wine: ${said##*: })"
+        said=$("$wine_session_loader32" --version 2>&1 | tail -n 1)
+        echo "this host cannot run 32-bit programs ($wine_session_loader32: ${said##*: })"
+    elif ! host_runs_32bit; then
+        echo "this host cannot run 32-bit programs (a 32-bit program fails with \"Exec format error\")"
+    elif [ -s "$failure" ]; then
+        echo "32-bit Wine could not be installed: $(head -n 1 "$failure")"
+    else
+        echo "32-bit Wine (wine32:i386) is not installed"
     fi
 }
 
@@ -29,7 +38,7 @@ wine_session_prefix() {
     export WINEPREFIX="$(cd "$1" && pwd)/wineprefix"
     case "${2:-i686}" in
     x86_64) export WINEARCH=win64 WINE=/usr/lib/wine/wine64 ;;
-    *) export WINEARCH=win32 WINE=/usr/lib/wine/wine ;;
+    *) export WINEARCH=win32 WINE=$wine_session_loader32 ;;
     esac
     export WINEDEBUG=${WINEDEBUG:--all}
     # No Mono/Gecko prompts, and no menu entries for every shortcut saved.
