@@ -28,9 +28,21 @@ inline std::wstring ArgumentsFromCommandLine(std::wstring_view CommandLine) {
     return std::wstring(CommandLine.substr(position));
 }
 
-// The arguments without their enclosing quotes: when the first character is a double
-// quote, it and the last character go, whatever the last character is.
+// The arguments without the blanks at either end, which belong to no path (a Win32
+// name never ends with a blank), as some programs and a prompt hand them over.
+inline std::wstring_view TrimBlanks(std::wstring_view Arguments) {
+    while (!Arguments.empty() && IsBlank(Arguments.front()))
+        Arguments.remove_prefix(1);
+    while (!Arguments.empty() && IsBlank(Arguments.back()))
+        Arguments.remove_suffix(1);
+    return Arguments;
+}
+
+// The arguments without their enclosing quotes (and the blanks around them): when the
+// first character is a double quote, it and the last character go, whatever the last
+// character is.
 inline std::wstring PathFromArguments(std::wstring_view Arguments) {
+    Arguments = TrimBlanks(Arguments);
     if (Arguments.empty() || Arguments.front() != L'"')
         return std::wstring(Arguments);
     // A lone quote leaves nothing to take the last character from.

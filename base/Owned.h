@@ -5,7 +5,12 @@
 
 #include <utility>
 
-template <typename Value, auto ReleaseClear> class Owned {
+// Sole: the value is the one claim on what it names (a memory block, a handle), so the
+// same value handed in again is what is held already. Counted: each value handed in
+// carries a reference of its own (an interface pointer), even when it equals the one held.
+enum class Ownership { Sole, Counted };
+
+template <typename Value, auto ReleaseClear, Ownership Kind = Ownership::Sole> class Owned {
 public:
     Owned() = default;
     explicit Owned(Value owned) : value_(owned) {}
@@ -26,8 +31,12 @@ public:
     Value operator->() const { return value_; }
     explicit operator bool() const { return value_ != Value{}; }
 
-    // Gives back what is held, then takes over `owned`.
+    // Gives back what is held, then takes over `owned`. A sole owner handed what it holds
+    // already keeps it as it is: freed, it would be kept freed.
     void Reset(Value owned = Value{}) {
+        if constexpr (Kind == Ownership::Sole)
+            if (owned != Value{} && owned == value_)
+                return;
         ReleaseClear(value_);
         value_ = owned;
     }
@@ -50,7 +59,7 @@ template <typename Interface> void ReleaseInterface(Interface*& held) {
         std::exchange(held, nullptr)->Release();
 }
 template <typename Interface>
-using InterfaceReference = Owned<Interface*, &ReleaseInterface<Interface>>;
+using InterfaceReference = Owned<Interface*, &ReleaseInterface<Interface>, Ownership::Counted>;
 
 // A handle of the window system, given back with Destroy.
 template <typename Handle, auto Destroy> void ReleaseHandle(Handle& handle) {

@@ -66,7 +66,7 @@ std::int32_t ObjectRelease(const PointerValue& Object);
 std::int32_t ObjectReleaseClear(PointerValue& Object);
 
 // One interface reference.
-using ComReference = Owned<PointerValue, &ObjectReleaseClear>;
+using ComReference = Owned<PointerValue, &ObjectReleaseClear, Ownership::Counted>;
 
 // A new reference, owned by the caller: the object's answer to QueryInterface (empty
 // when it has no such interface), or one more reference to the same object.

@@ -9,14 +9,10 @@ namespace {
 
 // The shell writes up to MAX_PATH characters of display name here.
 constexpr std::size_t DisplayNameSize = FunctionShell::AnsiCapacity(MAX_PATH);
-// Frees the list held so far and takes over the new one.
+// Frees the list held so far and takes over the new one (the list already held, written
+// back, stays as it is).
 void TakeList(FunctionShell::ItemIDList& held, FunctionShell::ItemIDList newList) {
-    // The list already held, written back, would be freed and then kept.
-    if (newList.Get() == held.Get()) {
-        static_cast<void>(newList.Release());
-        return;
-    }
-    held = std::move(newList);
+    held.Reset(newList.Release());
 }
 
 void TakeSpecialFolder(FunctionShell::ItemIDList& held, std::int32_t specialFolder) {

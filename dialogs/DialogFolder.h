@@ -26,16 +26,19 @@ public:
     void DialogTitle(std::wstring_view NewTitle) { Title = NewTitle; }
 
     // Read: a new copy, the caller's. Write: a list, which this object takes over, or
-    // a special-folder number (CSIDL, 0 to 0xFFFF).
+    // a special-folder number (CSIDL, 0 to 0xFFFF). A bare list address is neither: it
+    // would be read as a number, and the list lost.
     [[nodiscard]] FunctionShell::ItemIDList FolderPIDL() const;
     void FolderPIDL(FunctionShell::ItemIDList NewPIDL);
     void FolderPIDL(std::int32_t NewSpecialFolder);
+    void FolderPIDL(PointerValue) = delete;
     std::wstring FolderName() const;
     void FolderName(std::wstring_view NewName);
     std::wstring FolderPath() const;
     [[nodiscard]] FunctionShell::ItemIDList FolderRootPIDL() const;
     void FolderRootPIDL(FunctionShell::ItemIDList NewPIDL);
     void FolderRootPIDL(std::int32_t NewSpecialFolder);
+    void FolderRootPIDL(PointerValue) = delete;
     std::wstring FolderRootName() const;
     void FolderRootName(std::wstring_view NewName);
 

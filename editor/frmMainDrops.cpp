@@ -62,8 +62,11 @@ void frmMain::Form_OLEDragDrop(Toolkit::DragEventArgs& Args) {
         (this->*drop)(field, Args.Data);
 }
 
+// Data that yields no name (a damaged file list from another process) leaves the field
+// as it was, as a refused drop does.
 void frmMain::DropName(std::int16_t field, IDataObject* data) {
-    WriteField(field, FunctionShell::FileNameFromData(data));
+    if (const std::wstring name = FunctionShell::FileNameFromData(data); !name.empty())
+        WriteField(field, name);
 }
 
 // The drag test runs again: the folder may have gone since the pointer passed.
@@ -76,7 +79,8 @@ void frmMain::DropFolderName(std::int16_t field, IDataObject* data) {
 // (virtual folders) can be targets too.
 void frmMain::DropLinkTo(std::int16_t field, IDataObject* data) {
     const FunctionShell::ItemIDList target(FunctionShell::ItemIDListFromData(data));
-    if (!target)
+    // A damaged list names nothing: the target stays as it was.
+    if (!target || FunctionShell::NameFromItemIDList(target.Get()).empty())
         return;
     linkFile_->LinkTo(target.Get());
     WriteField(field, linkFile_->LinkToName());

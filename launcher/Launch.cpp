@@ -1,5 +1,6 @@
 #include "launcher/Launch.h"
 
+#include "base/CommandLine.h"
 #include "base/FullPathName.h"
 #include "base/Owned.h"
 #include "base/ScopedBinding.h"
@@ -41,7 +42,25 @@ bool NamesExistingItem(const std::wstring& Name) {
     return !Name.empty() && GetFileAttributesW(Name.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// Each piece when the arguments cannot be one path; none when they can.
+// Unquoted arguments split where a new path begins: at a blank before a drive's root
+// ("C:\") or a share ("\\"), which no Win32 path holds inside it.
+std::vector<std::wstring> SplitBeforeFullPaths(std::wstring_view Arguments) {
+    std::vector<std::wstring> pieces;
+    std::size_t start = 0;
+    for (std::size_t at = 1; at < Arguments.size(); ++at) {
+        if (!ProgramCommandLine::IsBlank(Arguments[at - 1]) ||
+            !FullPath::IsFullyQualified(Arguments.substr(at)))
+            continue;
+        pieces.emplace_back(ProgramCommandLine::TrimBlanks(Arguments.substr(start, at - start)));
+        start = at;
+    }
+    pieces.emplace_back(Arguments.substr(start));
+    return pieces;
+}
+
+// Each piece when the arguments cannot be one path; none when they can. Send To quotes
+// each path with a blank and hands the others over bare, so the pieces are found by the
+// system's splitter, or (for bare paths of which some are gone) before each full path.
 std::vector<GivenPath> SeveralPaths(std::wstring_view Arguments) {
     const bool quoteInside = Arguments.find(L'"', 1) != std::wstring_view::npos;
     std::vector<GivenPath> paths;
@@ -51,12 +70,18 @@ std::vector<GivenPath> SeveralPaths(std::wstring_view Arguments) {
         allExist = allExist && NamesExistingItem(name);
         paths.push_back({name, name});
     }
-    if (paths.size() < 2 || !(quoteInside || allExist))
-        return {};
-    return paths;
+    if (paths.size() >= 2 && (quoteInside || allExist))
+        return paths;
+    paths.clear();
+    for (const std::wstring& piece : SplitBeforeFullPaths(Arguments)) {
+        const std::wstring name = FullName(piece);
+        paths.push_back({name, name});
+    }
+    return paths.size() >= 2 ? paths : std::vector<GivenPath>{};
 }
 
 std::vector<GivenPath> PathsFromArguments(std::wstring_view Arguments) {
+    Arguments = ProgramCommandLine::TrimBlanks(Arguments);
     // A lone quote leaves no path at all: nothing to open, as for no arguments.
     const std::wstring path = PathFromArguments(Arguments);
     if (path.empty())

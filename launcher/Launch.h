@@ -28,10 +28,12 @@ constexpr std::size_t FoldersOpenedWithoutAsking = 15;
 std::wstring TargetFromEditor(const std::wstring& Path);
 
 // The run after the program's own name has been split off, from the arguments as
-// received. They are one path, as they always were, unless they cannot be one: they
-// hold a quote past their first character (no name holds one), or they split into
-// several pieces that each name an existing item (Send To hands a multiple selection
-// over so, each path quoted where it has blanks). A relative file-system path is made
+// received, less the blanks at either end. They are one path, as they always were,
+// unless they cannot be one: they hold a quote past their first character (no name
+// holds one), or they split into several pieces that each name an existing item (Send
+// To hands a multiple selection over so, each path quoted where it has blanks), or a
+// blank stands before a drive's root or a share ("C:\L\a.lnk Z:\b.lnk", where one of the
+// selection is gone: they split there). A relative file-system path is made
 // full from the current directory; any other text (a full path, a shell namespace name
 // "::{...}") is taken as it is. Each path goes through one editor window; one that is
 // no shortcut opens its own folder (for a single path, the folder of the arguments

@@ -5,7 +5,9 @@
 
 #include <shlobj.h>
 
+#include <array>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 namespace FunctionShell {
@@ -46,6 +48,11 @@ std::wstring FromAnsi(const char* text, int length) {
     return result;
 }
 
+bool IsExistingDirectory(const std::wstring& name) {
+    const DWORD attributes = GetFileAttributesW(name.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 std::wstring CutAtNul(std::wstring text) {
     if (const auto nul = text.find(L'\0'); nul != std::wstring::npos)
         text.resize(nul);
@@ -81,6 +88,10 @@ namespace Binding {
 
 PathFromIDListFunction& PathFromIDListCall() {
     return BindingOf<&SHGetPathFromIDListA>();
+}
+
+WidePathFromIDListFunction& WidePathFromIDListCall() {
+    return BindingOf<&SHGetPathFromIDListW>();
 }
 
 } // namespace Binding
@@ -124,14 +135,27 @@ std::wstring PathFromItemIDList(PointerValue List) {
     // The answer holds what MAX_PATH bytes of the code page can: a name outside it comes
     // with substitutes, a long path (in UTF-8 or double bytes) comes cut (Wine) or not at
     // all (Windows). The parsing name of a file system item is then the same path, whole;
-    // a virtual folder's (::{...}) is no path.
+    // a virtual folder's (::{...}) is no path, and neither is a folder that a browser
+    // shows inside a file (C:\Data\a.zip\docs), which no program can be started in.
     const std::wstring name = NameFromItemIDList(List);
     if (!answered)
-        return FullPath::IsFullyQualified(name) ? name : std::wstring();
+        return FullPath::IsFullyQualified(name) && IsExistingDirectory(name) ? name
+                                                                             : std::wstring();
     const auto ansi = AnsiFromString(name);
     if (!name.empty() && (!ansi || ansi->size() >= MAX_PATH))
         return name;
-    return StringFromBuffer(buffer, false);
+    std::wstring path = StringFromBuffer(buffer, false);
+    // Under a legacy code page the substitutes come also where the parsing name is a
+    // namespace name the code page holds (a known folder in a profile named outside it).
+    // The wide answer is whole: where it differs, it is the path, and a write of it is
+    // refused as the same text typed.
+    if (GetACP() != CP_UTF8) {
+        std::array<wchar_t, MAX_PATH> wide{};
+        if (Binding::WidePathFromIDListCall()(AsList(List), wide.data()) &&
+            std::wstring_view(wide.data()) != path)
+            return wide.data();
+    }
+    return path;
 }
 
 std::wstring NameFromItemIDList(PointerValue List, PointerValue ParentFolder) {

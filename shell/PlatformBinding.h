@@ -18,6 +18,7 @@ using VersionQueryFunction = BOOL(WINAPI*)(LPOSVERSIONINFOA);
 using RegisterFormatFunction = UINT(WINAPI*)(LPCSTR);
 using GlobalLockFunction = LPVOID(WINAPI*)(HGLOBAL);
 using PathFromIDListFunction = BOOL(WINAPI*)(LPCITEMIDLIST, LPSTR);
+using WidePathFromIDListFunction = BOOL(WINAPI*)(LPCITEMIDLIST, LPWSTR);
 
 ExtractIconFunction& ExtractIconCall();
 CreatePictureFunction& CreatePictureCall();
@@ -27,6 +28,7 @@ RegisterFormatFunction& RegisterFormatCall();
 // from the platform (GlobalSize).
 GlobalLockFunction& GlobalLockCall();
 PathFromIDListFunction& PathFromIDListCall();
+WidePathFromIDListFunction& WidePathFromIDListCall();
 
 // IsWindowsNT and ShellIDListFormat remember their answers for the process. A test
 // that swaps their platform call forgets the answer before and after the swap, so

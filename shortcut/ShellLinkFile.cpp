@@ -148,6 +148,25 @@ void WriteShort(const ShellLinkFile::PointerValue& link, std::int32_t offset, st
     CallSetter(link, offset, arguments);
 }
 
+// The environment-variable block's target with its variables expanded as the system
+// expands them; no value when the file holds none.
+std::optional<std::wstring> ExpandedEnvironmentTarget(std::span<const std::byte> bytes) {
+    const std::optional<std::wstring> text = ShellLinkStructure::EnvironmentTarget(bytes);
+    if (!text)
+        return std::nullopt;
+    DWORD capacity = ExpandEnvironmentStringsW(text->c_str(), nullptr, 0);
+    while (capacity != 0) {
+        std::wstring expanded(capacity, L'\0');
+        const DWORD length = ExpandEnvironmentStringsW(text->c_str(), expanded.data(), capacity);
+        if (length != 0 && length <= capacity) {
+            expanded.resize(length - 1); // the count includes the NUL
+            return expanded;
+        }
+        capacity = length; // a variable changed in between
+    }
+    return text;
+}
+
 } // namespace
 
 ShellLinkFile::ShellLinkFile() {
@@ -173,8 +192,12 @@ bool ShellLinkFile::FileLoad(std::wstring_view FileNameToLoad) {
     std::wstring loadedName(FileNameToLoad);
     // The shell's reader trusts the file's sizes and may read past them: a damaged file
     // fails here, as a load that the shell failed.
-    if (!internetShortcut && !loadedName.empty() && ShellLinkStructure::FileIsDamaged(loadedName))
-        return false;
+    std::optional<ShellLinkStructure::FileStart> start;
+    if (!internetShortcut && !loadedName.empty()) {
+        start = ShellLinkStructure::ReadFileStart(loadedName);
+        if (start && ShellLinkStructure::IsDamaged(start->bytes, start->fileSize))
+            return false;
+    }
 
     // The new object stays apart until every step has worked, so a failure leaves
     // the current shortcut, its file name and its icon caches as they were.
@@ -194,6 +217,12 @@ bool ShellLinkFile::FileLoad(std::wstring_view FileNameToLoad) {
     PersistFileObject = std::move(persist);
     CurrentFile = std::move(loadedName);
     Refused = {};
+    EnvironmentTarget.reset();
+    // Installers write shortcuts whose target is only an environment-variable path;
+    // Windows' reader expands it on load, Wine's ignores it. It is read from the file
+    // only when the object knows no target at all.
+    if (start && !ReadShellPath() && !LinkTo())
+        EnvironmentTarget = ExpandedEnvironmentTarget(start->bytes);
     IconLocationRead(IconPathCache, IconIndexCache);
     return true;
 }
@@ -222,13 +251,13 @@ bool ShellLinkFile::FileIsDirty() const {
 std::wstring ShellLinkFile::LinkPath() const {
     if (Refused[TargetText])
         return *Refused[TargetText];
-    // Receives the target's find data, which nobody reads.
-    TextBuffer findData;
-    // S_FALSE (a target without a path, such as a virtual folder) counts as no path.
-    return ReadShellText(GetPathOffset, {findData.Address(), NumberArgument(0)}).value_or(L"");
+    if (EnvironmentTarget)
+        return *EnvironmentTarget;
+    return ReadShellPath().value_or(L"");
 }
 
 void ShellLinkFile::LinkPath(std::wstring_view NewLink) {
+    EnvironmentTarget.reset();
     WriteField(TargetText, SetPathOffset, NewLink);
 }
 
@@ -248,6 +277,7 @@ void ShellLinkFile::LinkTo(PointerValue NewTo) {
     if (!ShellLinkObject)
         return;
     Refused[TargetText].reset();
+    EnvironmentTarget.reset();
     VARIANT arguments[] = {AddressArgument(NewTo)};
     CallSetter(ShellLinkObject.Variable(), SetIDListOffset, arguments);
 }
@@ -255,7 +285,7 @@ void ShellLinkFile::LinkTo(PointerValue NewTo) {
 std::wstring ShellLinkFile::LinkToName() const {
     const ItemIDList list = LinkTo();
     if (!list)
-        return {};
+        return EnvironmentTarget.value_or(L"");
     return FunctionShell::NameFromItemIDList(list.Get(), 0);
 }
 
@@ -333,6 +363,15 @@ std::wstring ShellLinkFile::ReadField(TextField field, std::int32_t offset) cons
     if (Refused[field])
         return *Refused[field];
     return ReadShellText(offset).value_or(L"");
+}
+
+std::optional<std::wstring> ShellLinkFile::ReadShellPath() const {
+    // Receives the target's find data, which nobody reads.
+    TextBuffer findData;
+    // S_FALSE (a target without a path, such as a virtual folder) counts as no path.
+    std::optional<std::wstring> path =
+        ReadShellText(GetPathOffset, {findData.Address(), NumberArgument(0)});
+    return path && !path->empty() ? path : std::nullopt;
 }
 
 std::optional<std::wstring>

@@ -80,6 +80,8 @@ private:
     };
 
     bool AnyRefused() const;
+    // The object's own path of the target; no value for none (or an empty one).
+    std::optional<std::wstring> ReadShellPath() const;
     std::wstring ReadField(TextField field, std::int32_t offset) const;
     // A text getter's answer as the object holds it; More follows buffer and capacity.
     std::optional<std::wstring> ReadShellText(std::int32_t offset,
@@ -94,6 +96,9 @@ private:
     std::int32_t IconIndexCache = 0;
     // Per field, the text of its last write when the code page could not hold it.
     std::array<std::optional<std::wstring>, TextCount> Refused;
+    // The target of a file whose only target is its environment-variable path, expanded;
+    // it stands for the target until a target is written.
+    std::optional<std::wstring> EnvironmentTarget;
     FunctionObject::ComReference ShellLinkObject;
     FunctionObject::ComReference PersistFileObject;
     GUID ClsidShellLink{};

@@ -28,8 +28,10 @@ constexpr std::uint32_t StringsAreWide = 1u << 7;
 // The location block's header: either form, and where its offsets sit.
 constexpr std::uint64_t ShortLocationHeader = 0x1C;
 constexpr std::uint64_t WideLocationHeader = 0x24;
-constexpr std::uint64_t VolumeAt = 0x0C, LocalPathAt = 0x10, NetworkAt = 0x14, SuffixAt = 0x18,
-                        WideLocalPathAt = 0x1C, WideSuffixAt = 0x20;
+constexpr std::uint64_t PartsAt = 0x08, VolumeAt = 0x0C, LocalPathAt = 0x10, NetworkAt = 0x14,
+                        SuffixAt = 0x18, WideLocalPathAt = 0x1C, WideSuffixAt = 0x20;
+
+constexpr std::uint32_t LocalPart = 1u << 0, NetworkPart = 1u << 1;
 
 // The volume part: size, drive type, serial number, label offset; a label offset of
 // 0x14 says that a UTF-16 label's offset follows.
@@ -39,18 +41,11 @@ constexpr std::uint64_t VolumeHeader = 0x10, VolumeLabelAt = 0x0C, WideVolumeLab
 constexpr std::uint64_t NetworkHeader = 0x14, WideNetworkHeader = 0x1C, NetworkNameAt = 0x08,
                         DeviceNameAt = 0x0C, WideNetworkNameAt = 0x14, WideDeviceNameAt = 0x18;
 
-// Extra-data blocks the readers know, with the least size that holds their fields,
-// and where the two that point into the item ID list keep that offset.
-struct KnownBlock {
-    std::uint32_t signature;
-    std::uint32_t leastSize;
-    std::uint32_t listOffsetAt; // 0: none
-};
-constexpr KnownBlock KnownBlocks[] = {
-    {0xA0000001, 0x314, 0},   {0xA0000002, 0xCC, 0},    {0xA0000003, 0x60, 0},
-    {0xA0000004, 0x0C, 0},    {0xA0000005, 0x10, 0x0C}, {0xA0000006, 0x314, 0},
-    {0xA0000007, 0x314, 0},   {0xA0000008, 0x88, 0},    {0xA0000009, 0x0C, 0},
-    {0xA000000B, 0x1C, 0x18}, {0xA000000C, 0x0A, 0}};
+// The environment-variable block: size, signature, the target in the code page (260
+// bytes), then in UTF-16 (260 units), each ending with a NUL.
+constexpr std::uint32_t EnvironmentSignature = 0xA0000001;
+constexpr std::uint64_t EnvironmentBlockSize = 0x314, EnvironmentAnsiAt = 8,
+                        EnvironmentWideAt = 8 + 260, EnvironmentUnits = 260;
 constexpr std::uint64_t ExtraBlockHeader = 8;
 
 // One walk over the file's parts in their order. Each step answers false when the
@@ -60,10 +55,37 @@ public:
     Walk(std::span<const std::byte> bytes, std::uint64_t fileSize)
         : bytes_(bytes), fileSize_(std::max<std::uint64_t>(fileSize, bytes.size())) {}
 
+    // The extra data is no part of the verdict: Windows' reader ends its list, and
+    // succeeds, at whatever does not hold together there, and Wine's reads none of it.
     bool Damaged() {
-        if (Header() && ItemIDList() && Location() && Strings())
-            ExtraData();
+        static_cast<void>(Header() && ItemIDList() && Location() && Strings());
         return damaged_;
+    }
+
+    // The environment-variable block's target, as far as the extra data holds together
+    // in the bytes given: the UTF-16 text, else the one in the code page.
+    std::optional<std::wstring> EnvironmentTarget() {
+        if (!(Header() && ItemIDList() && Location() && Strings()))
+            return std::nullopt;
+        for (std::uint64_t size = 0; bytes_.size() - at_ >= ExtraBlockHeader; at_ += size) {
+            size = Number(at_, 4);
+            if (size < ExtraBlockHeader || size > bytes_.size() - at_)
+                break;
+            if (Number(at_ + 4, 4) != EnvironmentSignature || size < EnvironmentBlockSize)
+                continue;
+            std::wstring text;
+            for (std::uint64_t unit = 0; unit < EnvironmentUnits; ++unit) {
+                const auto character =
+                    static_cast<wchar_t>(Number(at_ + EnvironmentWideAt + 2 * unit, 2));
+                if (character == 0)
+                    break;
+                text += character;
+            }
+            if (text.empty())
+                text = AnsiText(at_ + EnvironmentAnsiAt, EnvironmentUnits);
+            return text.empty() ? std::nullopt : std::optional(text);
+        }
+        return std::nullopt;
     }
 
 private:
@@ -98,6 +120,16 @@ private:
     }
     std::uint32_t Number(const Range& range, std::uint64_t offset, int width) const {
         return Number(range.start + offset, width);
+    }
+
+    // Text in the code page, of at most size bytes already found to fit, up to a NUL.
+    std::wstring AnsiText(std::uint64_t offset, std::uint64_t size) const {
+        const auto* start = reinterpret_cast<const char*>(bytes_.data() + offset);
+        const int length = static_cast<int>(std::find(start, start + size, '\0') - start);
+        std::wstring text(static_cast<std::size_t>(length), L'\0');
+        text.resize(static_cast<std::size_t>(
+            MultiByteToWideChar(CP_ACP, 0, start, length, text.data(), length)));
+        return text;
     }
 
     bool Header() {
@@ -193,8 +225,9 @@ private:
                (!wideDevice || Terminated(block, offset + wideDevice, 2));
     }
 
-    // Every offset that is set, whatever the block's flags say: Wine's reader follows
-    // each one that is not 0.
+    // What a reader follows: Windows, the parts the block's flags say are there; Wine
+    // 8, the volume and local path offsets whenever they are not 0. An offset that
+    // neither follows (a network part the flags leave out) is no reason to refuse.
     bool Location() {
         if (!(flags_ & HasLocation))
             return true;
@@ -208,13 +241,16 @@ private:
         const std::uint64_t header = Number(block, 4, 4);
         if ((header != ShortLocationHeader && header < WideLocationHeader) || header > block.size)
             return Refuse();
-        const bool sound = Volume(block, Number(block, VolumeAt, 4)) &&
-                           Terminated(block, Number(block, LocalPathAt, 4), 1) &&
-                           Network(block, Number(block, NetworkAt, 4)) &&
-                           Terminated(block, Number(block, SuffixAt, 4), 1) &&
-                           (header < WideLocationHeader ||
-                            (Terminated(block, Number(block, WideLocalPathAt, 4), 2) &&
-                             Terminated(block, Number(block, WideSuffixAt, 4), 2)));
+        const std::uint32_t parts = Number(block, PartsAt, 4);
+        const bool local = (parts & LocalPart) != 0, network = (parts & NetworkPart) != 0;
+        const bool wide = header >= WideLocationHeader;
+        const bool sound =
+            Volume(block, Number(block, VolumeAt, 4)) &&
+            Terminated(block, Number(block, LocalPathAt, 4), 1) &&
+            (!network || Network(block, Number(block, NetworkAt, 4))) &&
+            (!(local || network) || Terminated(block, Number(block, SuffixAt, 4), 1)) &&
+            (!wide || !local || Terminated(block, Number(block, WideLocalPathAt, 4), 2)) &&
+            (!wide || !(local || network) || Terminated(block, Number(block, WideSuffixAt, 4), 2));
         if (!sound)
             return false;
         at_ = block.start + block.size;
@@ -236,34 +272,6 @@ private:
         return true;
     }
 
-    bool ExtraData() {
-        // A file may end where its terminal block would be; a size below 4 is that block.
-        for (std::uint64_t size = 0; fileSize_ - at_ >= 4; at_ += size) {
-            if (!Fits(at_, 4))
-                return false;
-            size = Number(at_, 4);
-            if (size < 4)
-                return true;
-            if (size < ExtraBlockHeader)
-                return Refuse();
-            if (!Fits(at_, size))
-                return false;
-            const Range block{at_, size};
-            const std::uint32_t signature = Number(block, 4, 4);
-            for (const KnownBlock& known : KnownBlocks) {
-                if (known.signature != signature)
-                    continue;
-                if (size < known.leastSize)
-                    return Refuse();
-                // An offset into the item ID list lies inside it, when there is one.
-                if (known.listOffsetAt && list_.size &&
-                    Number(block, known.listOffsetAt, 4) >= list_.size)
-                    return Refuse();
-            }
-        }
-        return true;
-    }
-
     std::span<const std::byte> bytes_;
     std::uint64_t fileSize_;
     std::uint32_t flags_ = 0;
@@ -278,9 +286,13 @@ bool IsDamaged(std::span<const std::byte> bytes, std::uint64_t fileSize) {
     return Walk(bytes, fileSize).Damaged();
 }
 
-bool FileIsDamaged(std::wstring_view fileName) {
+std::optional<std::wstring> EnvironmentTarget(std::span<const std::byte> bytes) {
+    return Walk(bytes, bytes.size()).EnvironmentTarget();
+}
+
+std::optional<FileStart> ReadFileStart(std::wstring_view fileName) {
     const std::wstring name(fileName);
-    // Shared widely, so that a file another program holds open is still checked.
+    // Shared widely, so that a file another program holds open is still read.
     const HANDLE opened = CreateFileW(name.c_str(), GENERIC_READ,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -289,18 +301,23 @@ bool FileIsDamaged(std::wstring_view fileName) {
     LARGE_INTEGER size{};
     // A device or pipe might never answer a read.
     if (!file || GetFileType(file.Get()) != FILE_TYPE_DISK || !GetFileSizeEx(file.Get(), &size))
-        return false;
-    std::vector<std::byte> bytes(
-        static_cast<std::size_t>(std::min<std::uint64_t>(size.QuadPart, ReadLimit)));
+        return std::nullopt;
+    FileStart start;
+    start.bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(size.QuadPart, ReadLimit)));
     std::size_t total = 0;
-    for (DWORD read = 1; read != 0 && total < bytes.size(); total += read)
-        if (!ReadFile(file.Get(), bytes.data() + total, static_cast<DWORD>(bytes.size() - total),
-                      &read, nullptr))
-            return false;
+    for (DWORD read = 1; read != 0 && total < start.bytes.size(); total += read)
+        if (!ReadFile(file.Get(), start.bytes.data() + total,
+                      static_cast<DWORD>(start.bytes.size() - total), &read, nullptr))
+            return std::nullopt;
     // A file that shrank meanwhile ends where the reading did.
-    const std::uint64_t fileSize = total < bytes.size() ? total : size.QuadPart;
-    bytes.resize(total);
-    return IsDamaged(bytes, fileSize);
+    start.fileSize = total < start.bytes.size() ? total : size.QuadPart;
+    start.bytes.resize(total);
+    return start;
+}
+
+bool FileIsDamaged(std::wstring_view fileName) {
+    const std::optional<FileStart> start = ReadFileStart(fileName);
+    return start && IsDamaged(start->bytes, start->fileSize);
 }
 
 } // namespace ShellLinkStructure

@@ -3,15 +3,19 @@
 // them (Wine's faults on an item claiming more bytes than its list holds, and commits
 // whatever a location block claims). A structure that cannot be what it claims (past
 // its block, past the file, too small to hold its own header) makes the file damaged.
-// Where the platform's readers are lenient, so is this: a file may end where its
-// terminal block would be, and unknown extra-data blocks and bytes after the terminal
-// block pass.
+// Only what a reader follows is checked: nothing in the extra data (Windows' reader ends
+// its block list where the blocks stop holding together, and succeeds; Wine's reads
+// none), and in the location block only the parts its flags name, with the volume and
+// local path wherever their offsets are set.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace ShellLinkStructure {
 
@@ -28,8 +32,20 @@ inline constexpr std::size_t ReadLimit = 1u << 20;
 // it; bytes of another format are left to whoever reads them.
 bool IsDamaged(std::span<const std::byte> bytes, std::uint64_t fileSize);
 
-// The same for a file, read up to ReadLimit. A file that cannot be opened or read, or
-// that is no disk file, is not damaged here: the shell's own load reports it.
+// The text of the environment-variable block (unexpanded), when the extra data in the
+// bytes holds one before it stops holding together.
+std::optional<std::wstring> EnvironmentTarget(std::span<const std::byte> bytes);
+
+// The start of a file, up to ReadLimit, and its size. No value for a file that cannot
+// be opened or read, or that is no disk file.
+struct FileStart {
+    std::vector<std::byte> bytes;
+    std::uint64_t fileSize = 0;
+};
+std::optional<FileStart> ReadFileStart(std::wstring_view fileName);
+
+// IsDamaged for a file read by ReadFileStart; one that cannot be read is not damaged
+// here: the shell's own load reports it.
 bool FileIsDamaged(std::wstring_view fileName);
 
 } // namespace ShellLinkStructure

@@ -20,6 +20,14 @@ using namespace TestSupport;
 
 namespace {
 
+// A bare list address is no special-folder number: handing one over does not compile.
+template <typename Argument>
+constexpr bool TakesAsFolder = requires(DialogFolder& dialog, Argument argument) {
+    dialog.FolderPIDL(argument);
+    dialog.FolderRootPIDL(argument);
+};
+static_assert(TakesAsFolder<std::int32_t> && !TakesAsFolder<PointerValue>);
+
 std::wstring WithoutTrailingBackslash(std::wstring path) {
     if (path.size() > 3 && path.back() == L'\\')
         path.pop_back();

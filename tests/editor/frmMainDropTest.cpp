@@ -4,6 +4,7 @@
 #include "tests/support/DataObjectStub.h"
 
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include <string>
 #include <thread>
@@ -146,6 +147,15 @@ TEST_F(EditorDrops, DropsFillTheFieldOfTheirRule) {
     EXPECT_EQ(Drag(form->txtText(1).DropTargetObject(), &fileListOnly, true),
               DWORD{DROPEFFECT_LINK});
     EXPECT_TRUE(SameName(form->txtText(1).Text(), MyComputerName));
+    // Data that names nothing (an item that Computer does not know) leaves the target.
+    const FunctionShell::ItemIDList computer = FunctionShell::SpecialFolderItemIDList(CSIDL_DRIVES);
+    const std::string parent = TestSupport::ListBytes(computer.Get());
+    BlockData unknownItem(TestSupport::ShellIDListClipFormat(),
+                          TestSupport::Bytes32(1) + TestSupport::Bytes32(12) +
+                              TestSupport::Bytes32(static_cast<std::uint32_t>(12 + parent.size())) +
+                              parent + std::string("\x03\x00\xFF\x00\x00", 5));
+    Drag(form->txtText(1).DropTargetObject(), &unknownItem, true);
+    EXPECT_TRUE(SameName(form->txtText(1).Text(), MyComputerName)) << form->txtText(1).Text();
 
     drop(form->txtText(2), {inner});
     EXPECT_EQ(form->LinkFile()->LinkArgument(), inner);

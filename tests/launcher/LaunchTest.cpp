@@ -4,6 +4,7 @@
 #include "launcher/Launch.h"
 #include "resources/resource.h"
 #include "tests/launcher/StartRecorder.h"
+#include "tests/support/ShortcutDamages.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -111,6 +112,17 @@ TEST(LauncherRun, OneOrSeveralPathsOpenEachDistinctFolderOnce) {
         return opened;
     };
     const std::wstring computer = TestSupport::MyComputerName;
+    // Each piece of "Data 2026\notes.txt" names an item too: it stays one path.
+    for (const wchar_t* made : {L"Data 2026", L"Data", L"2026"}) {
+        ASSERT_TRUE(CreateDirectoryW((temp / made).c_str(), nullptr));
+        TestSupport::WriteFile(temp / made + L"\\notes.txt", "notes");
+    }
+    const std::wstring drive = temp.Path().wstring().substr(0, 2);
+    // Installers' shortcuts may name their target only through an environment variable.
+    ASSERT_TRUE(SetEnvironmentVariableW(L"TARNWICK_TEST_A4", folders[4].c_str()));
+    const std::wstring installed = TestSupport::WriteFile(
+        temp / L"installed.lnk",
+        TestSupport::EnvironmentOnlyShortcut(L"%TARNWICK_TEST_A4%\\Report.txt"));
     struct Case {
         const char* what;
         std::wstring arguments;
@@ -137,6 +149,19 @@ TEST(LauncherRun, OneOrSeveralPathsOpenEachDistinctFolderOnce) {
          one + L" gone.lnk",
          {explorerOn(temp / L"")}},
         {"a shell namespace name passes whole", computer, {explorerOn(computer)}},
+        {"one missing item of a bare selection: each folder, the missing one's own",
+         one + L" " + (temp / L"gone.lnk") + L" " + report3,
+         {explorerOn(folders[1] + L"\\"), explorerOn(temp / L""), explorerOn(folders[3] + L"\\")}},
+        {"blanks at either end belong to no path",
+         L" \t\"" + two + L"\"  \t",
+         {explorerOn(folders[2] + L"\\")}},
+        {"an existing path whose pieces exist too stays one",
+         temp / L"Data 2026\\notes.txt",
+         {explorerOn(temp / L"Data 2026\\")}},
+        {"a drive-relative name is made full",
+         drive + L"A3\\Report.txt",
+         {explorerOn(folders[3] + L"\\")}},
+        {"a target only in the environment block", installed, {explorerOn(folders[4] + L"\\")}},
         {"15 folders open without asking", documents(15), each(15)},
         {"16 folders: asked once, No opens none", documents(16), {}, 1, IDNO},
         {"16 folders: asked once, Yes opens all", documents(16), each(16), 1, IDYES},

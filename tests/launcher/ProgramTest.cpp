@@ -10,7 +10,9 @@
 #include <shobjidl.h>
 
 #include <algorithm>
+#include <span>
 #include <string>
+#include <utility>
 #include <string_view>
 
 namespace {
@@ -140,15 +142,22 @@ TEST_F(LauncherProgram, PathThatIsNoShortcutOpensItsOwnFolder) {
     ExpectExplorerStarted(RunProgram(Quoted(L"notes.txt"), data), ExplorerOn(L"\"" + data + L"\\"));
 }
 
+// A damaged shortcut opens its own folder; one whose change no reader faults on opens
+// its target's, as the unchanged file does.
 TEST_F(LauncherProgram, DamagedShortcutOpensItsOwnFolder) {
     const std::wstring links = Folder(L"Links");
     const std::wstring link = links + L"\\Damaged.lnk";
-    Folder(L"Data");
+    const std::wstring data = Folder(L"Data");
     const std::wstring document = TestSupport::WriteFile(temp / L"Data\\Report.txt", "text");
-    for (const TestSupport::ShortcutChange& damage : TestSupport::StructuralDamages) {
-        SCOPED_TRACE(damage.what);
-        ASSERT_TRUE(TestSupport::WriteChangedShortcut(link, document, damage));
-        ExpectExplorerStarted(RunProgram(link), ExplorerOn(links + L"\\"));
+    using Changes = std::span<const TestSupport::ShortcutChange>;
+    for (const auto& [changes, folder] :
+         {std::pair{Changes(TestSupport::StructuralDamages), links + L"\\"},
+          std::pair{Changes(TestSupport::SoundShapes), data + L"\\"}}) {
+        for (const TestSupport::ShortcutChange& change : changes) {
+            SCOPED_TRACE(change.what);
+            ASSERT_TRUE(TestSupport::WriteChangedShortcut(link, document, change));
+            ExpectExplorerStarted(RunProgram(link), ExplorerOn(folder));
+        }
     }
 }
 

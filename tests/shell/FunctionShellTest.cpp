@@ -327,25 +327,72 @@ BOOL WINAPI FailingPathFromIDList(LPCITEMIDLIST, LPSTR path) {
 
 // The ANSI path of an item holds MAX_PATH bytes of the code page: a name outside it, or
 // a long name in two or three bytes a character, comes from the item's parsing name,
-// whether the ANSI call cuts it (Wine) or fails (Windows, past MAX_PATH bytes).
+// whether the ANSI call cuts it (Wine) or fails (Windows, past MAX_PATH bytes). Where it
+// fails, the parsing name stands in only for an existing directory: a folder shown
+// inside a file (a zip file's) is no path a program can start in.
 TEST(FunctionShell, UnicodePathsComeWholeFromItemIDLists) {
     TestSupport::TempDirectory folder;
-    std::vector<std::pair<ItemIDList, std::wstring>> paths;
+    struct Row {
+        ItemIDList list;
+        std::wstring path;
+        bool directory;
+    };
+    std::vector<Row> rows;
     for (const std::wstring& name : {TestSupport::UnicodeName, std::wstring(120, L'\x0416')}) {
         const std::wstring directory = folder / name;
         ASSERT_TRUE(CreateDirectoryW(directory.c_str(), nullptr));
         const std::wstring file =
             TestSupport::WriteFile(directory + L"\\" + name.substr(0, 30) + L".txt", "x");
-        paths.emplace_back(ItemIDListFromName(file), file);
-        paths.emplace_back(ItemIDListFromName(directory), directory);
+        rows.push_back({ItemIDListFromName(file), file, false});
+        rows.push_back({ItemIDListFromName(directory), directory, true});
     }
-    paths.emplace_back(SpecialFolderItemIDList(CSIDL_DRIVES), L""); // no path at all
+    rows.push_back({SpecialFolderItemIDList(CSIDL_DRIVES), L"", false}); // no path at all
     for (const bool fails : {false, true}) {
         const ScopedBinding binding(Binding::PathFromIDListCall(),
                                     fails ? FailingPathFromIDList : Binding::PathFromIDListCall());
-        for (const auto& [list, path] : paths) {
-            ASSERT_TRUE(list);
-            EXPECT_EQ(PathFromItemIDList(list.Get()), path) << fails;
+        for (const Row& row : rows) {
+            ASSERT_TRUE(row.list);
+            EXPECT_EQ(PathFromItemIDList(row.list.Get()), fails && !row.directory ? L"" : row.path)
+                << fails;
         }
     }
+}
+
+// Under a legacy code page the ANSI path can hold substitutes while the parsing name
+// is a namespace name the code page holds (a known folder in a profile named outside
+// it): the wide answer is taken instead.
+BOOL WINAPI SubstitutingPathFromIDList(LPCITEMIDLIST list, LPSTR path) {
+    const BOOL answered = SHGetPathFromIDListA(list, path);
+    if (answered && *path != '\0')
+        path[std::strlen(path) - 1] = '?';
+    return answered;
+}
+
+TEST(FunctionShell, APathWithSubstitutesGivesWayToTheWideOne) {
+    if (TestSupport::AnsiCodePageIsUtf8())
+        GTEST_SKIP() << "UTF-8 holds every text: the ANSI answer is whole";
+    TestSupport::TempDirectory folder;
+    const std::wstring directory = folder / L"Plain";
+    ASSERT_TRUE(CreateDirectoryW(directory.c_str(), nullptr));
+    const ItemIDList list = ItemIDListFromName(directory);
+    const ScopedBinding binding(Binding::PathFromIDListCall(), SubstitutingPathFromIDList);
+    EXPECT_EQ(PathFromItemIDList(list.Get()), directory);
+}
+
+// Handed what it holds already, an owner keeps it, unfreed.
+int releases = 0;
+void CountRelease(int& value) {
+    releases += value != 0;
+    value = 0;
+}
+
+TEST(Owned, ResetToWhatItHoldsKeepsIt) {
+    Owned<int, &CountRelease> owner(7);
+    owner.Reset(7);
+    EXPECT_EQ(owner.Get(), 7);
+    EXPECT_EQ(releases, 0);
+    owner.Reset(8);
+    EXPECT_EQ(releases, 1);
+    owner.Reset();
+    EXPECT_EQ(releases, 2);
 }

@@ -292,21 +292,51 @@ TEST(ShellLinkFile, StructuralDamageFailsTheLoadAndLeniencyDoesNot) {
         EXPECT_EQ(link.FileName(), sample.file);
         ExpectFields(link, sample.fields);
     }
-    const TestSupport::ShortcutChange pastTheBytesRead = {
-        "with an unknown block past the bytes that are read",
-        [](std::string& bytes, const TestSupport::ShortcutParts& at) {
-            bytes.insert(at.extra,
-                         TestSupport::ExtraBlock(ShellLinkStructure::ReadLimit + 16, 0xA00000FF));
-        }};
-    for (const TestSupport::ShortcutChange& shape :
-         {TestSupport::SoundShapes[0], TestSupport::SoundShapes[1], TestSupport::SoundShapes[2],
-          pastTheBytesRead}) {
+    std::vector<TestSupport::ShortcutChange> shapes(std::begin(TestSupport::SoundShapes),
+                                                    std::end(TestSupport::SoundShapes));
+    shapes.push_back(
+        {"with an unknown block past the bytes that are read",
+         [](std::string& bytes, const TestSupport::ShortcutParts& at) {
+             bytes.insert(at.extra,
+                          TestSupport::ExtraBlock(ShellLinkStructure::ReadLimit + 16, 0xA00000FF));
+         }});
+    for (const TestSupport::ShortcutChange& shape : shapes) {
         SCOPED_TRACE(shape.what);
         ASSERT_TRUE(TestSupport::WriteChangedShortcut(changed, sample.fields.target, shape));
         ASSERT_TRUE(link.FileLoad(changed));
         EXPECT_EQ(link.LinkPath(), sample.fields.target);
         EXPECT_EQ(link.LinkDescription(), L"damaged");
     }
+}
+
+// Installers' shortcuts whose target is only an environment-variable path: Wine's reader
+// ignores that block, so the target comes from the file, expanded; a target written
+// takes its place.
+TEST(ShellLinkFile, TargetOnlyInTheEnvironmentBlockReadsExpanded) {
+    TempDirectory folder;
+    SampleShortcut sample(folder);
+    ASSERT_TRUE(sample.written);
+    ASSERT_TRUE(SetEnvironmentVariableW(L"TARNWICK_TEST_DATA", folder.Path().c_str()));
+    const std::wstring expanded = folder / L"App\\app.exe";
+    const std::wstring link = TestSupport::WriteFile(
+        folder / L"installed.lnk",
+        TestSupport::EnvironmentOnlyShortcut(L"%TARNWICK_TEST_DATA%\\App\\app.exe"));
+    ShellLinkFile file;
+    ASSERT_TRUE(file.FileLoad(link));
+    EXPECT_EQ(file.LinkPath(), expanded);
+    EXPECT_EQ(file.LinkToName(), expanded);
+    EXPECT_FALSE(file.FileIsDirty());
+    file.LinkPath(sample.fields.target);
+    EXPECT_EQ(file.LinkToName(), sample.fields.target);
+    // Where the shell knows a target, the block is never read.
+    std::string both = TestSupport::ReadFileBytes(sample.file);
+    const std::uint32_t flags = TestSupport::GetNumber(both, 0x14, 4);
+    TestSupport::PutNumber(both, 0x14, 4, flags | 0x200);
+    const std::string block = TestSupport::EnvironmentOnlyShortcut(L"C:\\Other\\x.exe");
+    both.insert(both.size() - 4, block.substr(0x4C, 0x314));
+    ASSERT_TRUE(file.FileLoad(TestSupport::WriteFile(folder / L"both.lnk", both)));
+    EXPECT_EQ(file.LinkPath(), sample.fields.target);
+    SetEnvironmentVariableW(L"TARNWICK_TEST_DATA", nullptr);
 }
 
 TEST(ShellLinkFile, EmptyNameLoadsANewShortcut) {

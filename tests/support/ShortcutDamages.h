@@ -77,20 +77,21 @@ inline const ShortcutChange StructuralDamages[] = {
      }},
     {"string past the file",
      [](std::string& b, const ShortcutParts& at) { PutNumber(b, at.strings, 2, 0xFFFF); }},
-    {"extra block too small for its header",
-     [](std::string& b, const ShortcutParts& at) { PutNumber(b, at.extra, 4, 7); }},
-    {"extra block past the file",
+    // Each of these two breaks one rule alone: the rest of the file stays consistent.
+    {"lone item of size 1",
      [](std::string& b, const ShortcutParts& at) {
-         PutNumber(b, at.extra, 4, static_cast<std::uint32_t>(b.size() - at.extra + 1));
+         b.replace(at.list, 2 + GetNumber(b, at.list, 2), std::string("\4\0\1\0\0\0", 6));
      }},
-    {"known extra block too small for its fields",
-     [](std::string& b, const ShortcutParts& at) { PutNumber(b, at.extra, 4, 0x0F); }},
-    {"special folder's offset past the item ID list",
+    {"items filling the list, no terminator",
      [](std::string& b, const ShortcutParts& at) {
-         PutNumber(b, at.extra + 0x0C, 4, GetNumber(b, at.list, 2));
+         const std::size_t size = GetNumber(b, at.list, 2);
+         b.erase(at.list + size, 2);
+         PutNumber(b, at.list, 2, static_cast<std::uint32_t>(size - 2));
      }},
 };
 
+// Changes that no reader faults on: Windows' reader ends the extra data, and succeeds,
+// wherever its blocks stop holding together; Wine's reads none of it.
 inline const ShortcutChange SoundShapes[] = {
     {"as written", [](std::string&, const ShortcutParts&) {}},
     {"without its terminal block",
@@ -100,7 +101,43 @@ inline const ShortcutChange SoundShapes[] = {
          b.insert(at.extra, ExtraBlock(12, 0xA00000FF));
          b += "trailing";
      }},
+    {"cut inside the extra data",
+     [](std::string& b, const ShortcutParts&) { b.resize(b.size() - 12); }},
+    {"a terminal block of FF FF FF FF",
+     [](std::string& b, const ShortcutParts&) { PutNumber(b, b.size() - 4, 4, 0xFFFFFFFF); }},
+    {"a terminal block of 5",
+     [](std::string& b, const ShortcutParts&) { PutNumber(b, b.size() - 4, 4, 5); }},
+    {"a block over 0xFFFF bytes",
+     [](std::string& b, const ShortcutParts& at) {
+         b.insert(at.extra, ExtraBlock(0x10008, 0xA00000FF));
+     }},
+    {"a known block too small for its fields",
+     [](std::string& b, const ShortcutParts& at) { PutNumber(b, at.extra, 4, 0x0F); }},
+    {"a special folder's offset past the item ID list",
+     [](std::string& b, const ShortcutParts& at) {
+         PutNumber(b, at.extra + 0x0C, 4, GetNumber(b, at.list, 2));
+     }},
+    {"a network offset past the block, with no network part",
+     [](std::string& b, const ShortcutParts& at) {
+         PutNumber(b, at.location + 0x14, 4, GetNumber(b, at.location, 4) + 8);
+     }},
 };
+
+// The bytes of a shortcut whose only target is the environment-variable block, as
+// installers write them: no item ID list, no location block, no strings.
+inline std::string EnvironmentOnlyShortcut(const std::wstring& target) {
+    std::string bytes(0x4C, '\0');
+    PutNumber(bytes, 0, 4, 0x4C);
+    bytes.replace(4, 16, std::string("\x01\x14\x02\0\0\0\0\0\xC0\0\0\0\0\0\0\x46", 16));
+    PutNumber(bytes, 0x14, 4, 0x200 | 0x80); // the block is there; strings are UTF-16
+    PutNumber(bytes, 0x3C, 4, SW_SHOWNORMAL);
+    std::string block = ExtraBlock(0x314, 0xA0000001);
+    for (std::size_t i = 0; i < target.size() && i < 259; ++i) {
+        block[8 + i] = target[i] < 0x80 ? static_cast<char>(target[i]) : '?';
+        PutNumber(block, 8 + 260 + 2 * i, 2, target[i]);
+    }
+    return bytes + block + std::string(4, '\0');
+}
 
 // Writes at path a shortcut to target, with an argument and a description, changed as
 // the row says; false when the shell did not write the sound one.
