@@ -2,8 +2,7 @@
 // spliced pieces (fixed seed): the shortcut object keeps what it had when a load
 // fails, and the program always ends without a fault, having started Explorer on one
 // folder. TARNWICK_MUTATED_FILES and TARNWICK_MUTATED_RUNS raise the counts for a
-// longer run; TARNWICK_MUTATED_SAMPLES names a folder whose shortcuts (*.lnk) are
-// damaged too, beside the ones written here.
+// longer run.
 #include "launcher/ExplorerLaunch.h"
 #include "shortcut/ShellLinkStructure.h"
 #include "tests/launcher/ProgramRun.h"
@@ -44,20 +43,9 @@ public:
                            .hotKey = 0x0641});
         Keep(L"folder.lnk", {.target = temp / L"Data"});
         Keep(L"root.lnk", {.target = L"C:\\"});
-        written_ = sound_.size();
-        if (const wchar_t* samples = _wgetenv(L"TARNWICK_MUTATED_SAMPLES")) {
-            WIN32_FIND_DATAW found{};
-            const std::wstring folder(samples);
-            const HANDLE search = FindFirstFileW((folder + L"\\*.lnk").c_str(), &found);
-            for (bool more = search != INVALID_HANDLE_VALUE; more;
-                 more = FindNextFileW(search, &found))
-                sound_.push_back(TestSupport::ReadFileBytes(folder + L"\\" + found.cFileName));
-            if (search != INVALID_HANDLE_VALUE)
-                FindClose(search);
-        }
     }
 
-    bool Ready() const { return written_ == 4; }
+    bool Ready() const { return sound_.size() == 4; }
     const std::wstring& SoundShortcut() const { return soundPaths_.front(); }
     std::wstring Folder() const { return temp_.Path().wstring(); }
     // The damaged file of that number (1 for the first).
@@ -110,7 +98,6 @@ private:
     }
 
     const TempDirectory& temp_;
-    std::size_t written_ = 0;
     std::vector<std::string> sound_;
     std::vector<std::wstring> soundPaths_;
     TestSupport::Dice dice_;

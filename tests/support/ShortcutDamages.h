@@ -43,6 +43,22 @@ inline std::string ExtraBlock(std::size_t size, std::uint32_t signature) {
     return block;
 }
 
+// The bytes of a shortcut whose only target is the environment-variable block, as
+// installers write them: no item ID list, no location block, no strings.
+inline std::string EnvironmentOnlyShortcut(const std::wstring& target) {
+    std::string bytes(0x4C, '\0');
+    PutNumber(bytes, 0, 4, 0x4C);
+    bytes.replace(4, 16, std::string("\x01\x14\x02\0\0\0\0\0\xC0\0\0\0\0\0\0\x46", 16));
+    PutNumber(bytes, 0x14, 4, 0x200 | 0x80); // the block is there; strings are UTF-16
+    PutNumber(bytes, 0x3C, 4, SW_SHOWNORMAL);
+    std::string block = ExtraBlock(0x314, 0xA0000001);
+    for (std::size_t i = 0; i < target.size() && i < 259; ++i) {
+        block[8 + i] = target[i] < 0x80 ? static_cast<char>(target[i]) : '?';
+        PutNumber(block, 8 + 260 + 2 * i, 2, target[i]);
+    }
+    return bytes + block + std::string(4, '\0');
+}
+
 inline const ShortcutChange StructuralDamages[] = {
     {"header size", [](std::string& b, const ShortcutParts&) { PutNumber(b, 0, 4, 0x4B); }},
     {"header class", [](std::string& b, const ShortcutParts&) { b[4] ^= 1; }},
@@ -117,27 +133,17 @@ inline const ShortcutChange SoundShapes[] = {
      [](std::string& b, const ShortcutParts& at) {
          PutNumber(b, at.extra + 0x0C, 4, GetNumber(b, at.list, 2));
      }},
+    // Where the shell knows a target, the environment block is never read.
+    {"an environment block beside the target",
+     [](std::string& b, const ShortcutParts& at) {
+         PutNumber(b, 0x14, 4, GetNumber(b, 0x14, 4) | 0x200);
+         b.insert(at.extra, EnvironmentOnlyShortcut(L"C:\\Other\\x.exe").substr(0x4C, 0x314));
+     }},
     {"a network offset past the block, with no network part",
      [](std::string& b, const ShortcutParts& at) {
          PutNumber(b, at.location + 0x14, 4, GetNumber(b, at.location, 4) + 8);
      }},
 };
-
-// The bytes of a shortcut whose only target is the environment-variable block, as
-// installers write them: no item ID list, no location block, no strings.
-inline std::string EnvironmentOnlyShortcut(const std::wstring& target) {
-    std::string bytes(0x4C, '\0');
-    PutNumber(bytes, 0, 4, 0x4C);
-    bytes.replace(4, 16, std::string("\x01\x14\x02\0\0\0\0\0\xC0\0\0\0\0\0\0\x46", 16));
-    PutNumber(bytes, 0x14, 4, 0x200 | 0x80); // the block is there; strings are UTF-16
-    PutNumber(bytes, 0x3C, 4, SW_SHOWNORMAL);
-    std::string block = ExtraBlock(0x314, 0xA0000001);
-    for (std::size_t i = 0; i < target.size() && i < 259; ++i) {
-        block[8 + i] = target[i] < 0x80 ? static_cast<char>(target[i]) : '?';
-        PutNumber(block, 8 + 260 + 2 * i, 2, target[i]);
-    }
-    return bytes + block + std::string(4, '\0');
-}
 
 // Writes at path a shortcut to target, with an argument and a description, changed as
 // the row says; false when the shell did not write the sound one.
