@@ -4,7 +4,9 @@
 // reads back as written, the shortcut counts as changed, and it is not saved until the
 // field is written again with a text the code page holds, or another file is loaded.
 // A text of the file that the code page cannot hold reads whole (through IShellLinkW),
-// so that writing it back is refused in the same way.
+// so that writing it back is refused in the same way. A file whose only target is its
+// environment-variable path, which Windows' reader expands and Wine's ignores, reads
+// that path, expanded, as its target until another target is written.
 #pragma once
 
 #include "com/FunctionObject.h"
