@@ -9,12 +9,6 @@ namespace {
 
 // The shell writes up to MAX_PATH characters of display name here.
 constexpr std::size_t DisplayNameSize = FunctionShell::AnsiCapacity(MAX_PATH);
-// Frees the list held so far and takes over the new one (the list already held, written
-// back, stays as it is).
-void TakeList(FunctionShell::ItemIDList& held, FunctionShell::ItemIDList newList) {
-    held.Reset(newList.Release());
-}
-
 void TakeSpecialFolder(FunctionShell::ItemIDList& held, std::int32_t specialFolder) {
     held.Reset();
     held = FunctionShell::SpecialFolderItemIDList(specialFolder);
@@ -57,7 +51,7 @@ FunctionShell::ItemIDList DialogFolder::FolderPIDL() const {
 }
 
 void DialogFolder::FolderPIDL(FunctionShell::ItemIDList NewPIDL) {
-    TakeList(Selected, std::move(NewPIDL));
+    Selected = std::move(NewPIDL); // the list held, written back, stays as it is
 }
 
 void DialogFolder::FolderPIDL(std::int32_t NewSpecialFolder) {
@@ -81,7 +75,7 @@ FunctionShell::ItemIDList DialogFolder::FolderRootPIDL() const {
 }
 
 void DialogFolder::FolderRootPIDL(FunctionShell::ItemIDList NewPIDL) {
-    TakeList(Root, std::move(NewPIDL));
+    Root = std::move(NewPIDL);
 }
 
 void DialogFolder::FolderRootPIDL(std::int32_t NewSpecialFolder) {

@@ -90,10 +90,6 @@ PathFromIDListFunction& PathFromIDListCall() {
     return BindingOf<&SHGetPathFromIDListA>();
 }
 
-WidePathFromIDListFunction& WidePathFromIDListCall() {
-    return BindingOf<&SHGetPathFromIDListW>();
-}
-
 } // namespace Binding
 
 ComReference GetDesktopFolder() {
@@ -151,7 +147,7 @@ std::wstring PathFromItemIDList(PointerValue List) {
     // refused as the same text typed.
     if (GetACP() != CP_UTF8) {
         std::array<wchar_t, MAX_PATH> wide{};
-        if (Binding::WidePathFromIDListCall()(AsList(List), wide.data()) &&
+        if (SHGetPathFromIDListW(AsList(List), wide.data()) &&
             std::wstring_view(wide.data()) != path)
             return wide.data();
     }

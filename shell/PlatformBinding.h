@@ -18,7 +18,6 @@ using VersionQueryFunction = BOOL(WINAPI*)(LPOSVERSIONINFOA);
 using RegisterFormatFunction = UINT(WINAPI*)(LPCSTR);
 using GlobalLockFunction = LPVOID(WINAPI*)(HGLOBAL);
 using PathFromIDListFunction = BOOL(WINAPI*)(LPCITEMIDLIST, LPSTR);
-using WidePathFromIDListFunction = BOOL(WINAPI*)(LPCITEMIDLIST, LPWSTR);
 
 ExtractIconFunction& ExtractIconCall();
 CreatePictureFunction& CreatePictureCall();
@@ -28,7 +27,6 @@ RegisterFormatFunction& RegisterFormatCall();
 // from the platform (GlobalSize).
 GlobalLockFunction& GlobalLockCall();
 PathFromIDListFunction& PathFromIDListCall();
-WidePathFromIDListFunction& WidePathFromIDListCall();
 
 // IsWindowsNT and ShellIDListFormat remember their answers for the process. A test
 // that swaps their platform call forgets the answer before and after the swap, so

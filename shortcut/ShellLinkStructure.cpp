@@ -58,14 +58,14 @@ public:
     // The extra data is no part of the verdict: Windows' reader ends its list, and
     // succeeds, at whatever does not hold together there, and Wine's reads none of it.
     bool Damaged() {
-        static_cast<void>(Header() && ItemIDList() && Location() && Strings());
+        static_cast<void>(ToExtraData());
         return damaged_;
     }
 
     // The environment-variable block's target, as far as the extra data holds together
     // in the bytes given: the UTF-16 text, else the one in the code page.
     std::optional<std::wstring> EnvironmentTarget() {
-        if (!(Header() && ItemIDList() && Location() && Strings()))
+        if (!ToExtraData())
             return std::nullopt;
         for (std::uint64_t size = 0; bytes_.size() - at_ >= ExtraBlockHeader; at_ += size) {
             size = Number(at_, 4);
@@ -92,6 +92,9 @@ private:
     struct Range {
         std::uint64_t start = 0, size = 0;
     };
+
+    // The parts before the extra data, in their order.
+    bool ToExtraData() { return Header() && ItemIDList() && Location() && Strings(); }
 
     bool Refuse() {
         damaged_ = true;

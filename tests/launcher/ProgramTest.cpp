@@ -12,8 +12,8 @@
 #include <algorithm>
 #include <span>
 #include <string>
-#include <utility>
 #include <string_view>
+#include <utility>
 
 namespace {
 
