@@ -16,21 +16,29 @@ wine_session_runs_32bit() {
     [ -x "$wine_session_loader32" ] && "$wine_session_loader32" --version >/dev/null 2>&1
 }
 
-# Why the 32-bit loader does not run here, in one line.
+# Why the 32-bit loader does not run here, in one line: the set-up's reason, when it
+# left one.
 wine_session_32bit_reason() {
     local failure
     failure=$(host_wine32_failure_file)
-    if [ -x "$wine_session_loader32" ]; then
+    if [ -s "$failure" ]; then
+        head -n 1 "$failure"
+    elif [ -x "$wine_session_loader32" ]; then
         local said
         said=$("$wine_session_loader32" --version 2>&1 | tail -n 1)
         echo "this host cannot run 32-bit programs ($wine_session_loader32: ${said##*: })"
     elif ! host_runs_32bit; then
         echo "this host cannot run 32-bit programs (a 32-bit program fails with \"Exec format error\")"
-    elif [ -s "$failure" ]; then
-        echo "32-bit Wine could not be installed: $(head -n 1 "$failure")"
     else
         echo "32-bit Wine (wine32:i386) is not installed"
     fi
+}
+
+# How the 32-bit build runs here, for a summary: "under emulation: EMULATOR VERSION",
+# or nothing where it runs natively.
+wine_session_32bit_how() {
+    local emulator
+    emulator=$(host_32bit_emulator) && echo "under emulation: $emulator"
 }
 
 # wine_session_prefix BUILD ARCH: ARCH is i686 or x86_64, the build tree's.
