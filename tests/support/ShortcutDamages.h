@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 namespace TestSupport {
@@ -17,7 +18,13 @@ struct ShortcutParts {
     std::size_t location; // the location block
     std::size_t strings;  // the first string's count
     std::size_t extra;    // the special-folder block, the first extra-data block
+    std::size_t folder;   // the units of the shortcut's folder in its full name
 };
+
+// The bytes of a file that the structural check reads (ShellLinkStructure::ReadLimit).
+inline constexpr std::size_t CheckedBytes = 1u << 20;
+// Wine's buffers where it joins the relative path after the load, in units, NUL included.
+inline constexpr std::size_t JoinUnits = 520;
 
 struct ShortcutChange {
     const char* what;
@@ -59,6 +66,94 @@ inline std::string EnvironmentOnlyShortcut(const std::wstring& target) {
     return bytes + block + std::string(4, '\0');
 }
 
+struct LinkString {
+    std::uint32_t flag; // its bit in the header's flags
+    std::wstring text;
+};
+
+// Replaces the strings with these (ASCII texts), in UTF-16 or in the code page, and the
+// location block's local path with none, so that Wine joins the relative path.
+inline void PutJoinedStrings(std::string& b, const ShortcutParts& at,
+                             std::initializer_list<LinkString> strings, bool wide = true) {
+    const int width = wide ? 2 : 1;
+    std::string held;
+    std::uint32_t flags = (GetNumber(b, 0x14, 4) & ~0xFCu) | (wide ? 0x80 : 0);
+    for (const LinkString& string : strings) {
+        flags |= string.flag;
+        const std::size_t start = held.size();
+        held.append(2 + width * string.text.size(), '\0');
+        PutNumber(held, start, 2, static_cast<std::uint32_t>(string.text.size()));
+        for (std::size_t i = 0; i < string.text.size(); ++i)
+            PutNumber(held, start + 2 + width * i, width, string.text[i]);
+    }
+    PutNumber(b, 0x14, 4, flags);
+    PutNumber(b, at.location + 0x08, 4, 0); // neither part
+    PutNumber(b, at.location + 0x10, 4, 0); // no local path
+    b.replace(at.strings, at.extra - at.strings, held);
+}
+
+inline void PutRelativePath(std::string& b, const ShortcutParts& at, std::size_t units,
+                            bool wide = true) {
+    PutJoinedStrings(b, at, {{0x04, L"damaged"}, {0x08, std::wstring(units, 'r')}, {0x20, L"/a"}},
+                     wide);
+}
+
+// A working directory of the given units (no backslash at its end) beside a relative path.
+inline void PutWorkingDirectory(std::string& b, const ShortcutParts& at, std::size_t units,
+                                std::size_t relative) {
+    PutJoinedStrings(b, at,
+                     {{0x04, L"damaged"},
+                      {0x08, std::wstring(relative, 'r')},
+                      {0x10, L"C:\\" + std::wstring(units - 3, 'd')},
+                      {0x20, L"/a"}});
+}
+
+// A description of count units, then a relative path "r". Read whole, the description
+// says "damaged"; read as 0 bytes, as a 16-bit byte count wraps at 0x8000 units, it
+// starts with the count of a relative path past the join.
+inline void PutLongDescription(std::string& b, const ShortcutParts& at, std::uint32_t count) {
+    PutJoinedStrings(b, at, {{0x04, L""}, {0x08, L"r"}, {0x20, L"/a"}});
+    std::wstring text = count < 0x8000 ? std::wstring(L"damaged", 8)
+                                       : std::wstring(1, wchar_t{600}) + std::wstring(600, 'r');
+    text.resize(count, 'x');
+    std::string description(2 + 2 * text.size(), '\0');
+    PutNumber(description, 0, 2, count);
+    for (std::size_t i = 0; i < text.size(); ++i)
+        PutNumber(description, 2 + 2 * i, 2, text[i]);
+    b.replace(at.strings, 2, description);
+}
+
+// A location block that grows by bytes, so that the strings end that much later.
+inline void GrowLocation(std::string& b, const ShortcutParts& at, std::size_t bytes) {
+    PutNumber(b, at.location, 4, static_cast<std::uint32_t>(at.strings - at.location + bytes));
+    b.insert(at.strings, bytes, '\0');
+}
+
+// The advertised product's and component's blocks (flags 0x800, 0x1000) after the
+// strings; the component's text ends with a NUL or fills its 260 units.
+inline void PutAdvertisedBlocks(std::string& b, const ShortcutParts& at, bool ended) {
+    PutNumber(b, 0x14, 4, GetNumber(b, 0x14, 4) | 0x1800);
+    for (const bool end : {true, ended}) {
+        std::string block = ExtraBlock(0x314, 0xA0000006);
+        for (std::size_t i = 0; i < 260; ++i) {
+            block[8 + i] = i < 259 ? 'p' : '\0';
+            PutNumber(block, 8 + 260 + 2 * i, 2, i < 259 || !end ? 'p' : 0);
+        }
+        b.insert(at.extra, block);
+    }
+}
+
+inline std::uint32_t VolumeAt(const std::string& b, const ShortcutParts& at) {
+    return GetNumber(b, at.location + 0x0C, 4);
+}
+
+// The volume part's size, so that its label (at 0x10) ends at the block's end, plus beyond.
+inline void PutVolumeSize(std::string& b, const ShortcutParts& at, std::uint32_t beyond) {
+    PutNumber(b, at.location + VolumeAt(b, at), 4,
+              GetNumber(b, at.location, 4) - VolumeAt(b, at) + beyond);
+}
+
+// Each limit of Wine's reader has a row here one past it, and one at it in SoundShapes.
 inline const ShortcutChange StructuralDamages[] = {
     {"header size", [](std::string& b, const ShortcutParts&) { PutNumber(b, 0, 4, 0x4B); }},
     {"header class", [](std::string& b, const ShortcutParts&) { b[4] ^= 1; }},
@@ -104,6 +199,32 @@ inline const ShortcutChange StructuralDamages[] = {
          b.erase(at.list + size, 2);
          PutNumber(b, at.list, 2, static_cast<std::uint32_t>(size - 2));
      }},
+    {"relative path filling the join after the shortcut's folder, NUL past it",
+     [](std::string& b, const ShortcutParts& at) {
+         PutRelativePath(b, at, JoinUnits - at.folder);
+     }},
+    {"relative path in the code page past the join",
+     [](std::string& b, const ShortcutParts& at) {
+         PutRelativePath(b, at, JoinUnits - at.folder, false);
+     }},
+    {"working directory of MAX_PATH units",
+     [](std::string& b, const ShortcutParts& at) { PutWorkingDirectory(b, at, 260, 1); }},
+    {"working directory, backslash and relative path past the join",
+     [](std::string& b, const ShortcutParts& at) { PutWorkingDirectory(b, at, 259, 260); }},
+    {"description of 0x8000 units",
+     [](std::string& b, const ShortcutParts& at) { PutLongDescription(b, at, 0x8000); }},
+    {"strings ending past the bytes checked",
+     [](std::string& b, const ShortcutParts& at) {
+         GrowLocation(b, at, CheckedBytes + 1 - at.extra);
+     }},
+    {"advertised text without its NUL",
+     [](std::string& b, const ShortcutParts& at) { PutAdvertisedBlocks(b, at, false); }},
+    {"volume label claiming past the block",
+     [](std::string& b, const ShortcutParts& at) { PutVolumeSize(b, at, 1); }},
+    {"volume offset wrapping at 32 bits",
+     [](std::string& b, const ShortcutParts& at) {
+         PutNumber(b, at.location + 0x0C, 4, 0xFFFFFFF8);
+     }},
 };
 
 // Changes that no reader faults on: Windows' reader ends the extra data, and succeeds,
@@ -143,6 +264,36 @@ inline const ShortcutChange SoundShapes[] = {
      [](std::string& b, const ShortcutParts& at) {
          PutNumber(b, at.location + 0x14, 4, GetNumber(b, at.location, 4) + 8);
      }},
+    {"a local path offset past the block, with neither part",
+     [](std::string& b, const ShortcutParts& at) {
+         PutNumber(b, at.location + 0x08, 4, 0);
+         PutNumber(b, at.location + 0x10, 4, GetNumber(b, at.location, 4) + 8);
+     }},
+    {"a volume part past its block, with no label",
+     [](std::string& b, const ShortcutParts& at) {
+         PutVolumeSize(b, at, 0x7FFF0000);
+         PutNumber(b, at.location + VolumeAt(b, at) + 0x0C, 4, 0);
+     }},
+    {"a relative path filling the join after the shortcut's folder",
+     [](std::string& b, const ShortcutParts& at) {
+         PutRelativePath(b, at, JoinUnits - 1 - at.folder);
+     }},
+    {"a relative path in the code page filling the join",
+     [](std::string& b, const ShortcutParts& at) {
+         PutRelativePath(b, at, JoinUnits - 1 - at.folder, false);
+     }},
+    {"a working directory of MAX_PATH - 1 units",
+     [](std::string& b, const ShortcutParts& at) { PutWorkingDirectory(b, at, 259, 1); }},
+    {"a working directory, backslash and relative path filling the join",
+     [](std::string& b, const ShortcutParts& at) { PutWorkingDirectory(b, at, 259, 259); }},
+    {"a description of 0x7FFF units",
+     [](std::string& b, const ShortcutParts& at) { PutLongDescription(b, at, 0x7FFF); }},
+    {"strings ending where the bytes checked end",
+     [](std::string& b, const ShortcutParts& at) { GrowLocation(b, at, CheckedBytes - at.extra); }},
+    {"advertised texts ending with their NUL",
+     [](std::string& b, const ShortcutParts& at) { PutAdvertisedBlocks(b, at, true); }},
+    {"a volume label ending with the block",
+     [](std::string& b, const ShortcutParts& at) { PutVolumeSize(b, at, 0); }},
 };
 
 // Writes at path a shortcut to target, with an argument and a description, changed as
@@ -156,6 +307,7 @@ inline bool WriteChangedShortcut(const std::wstring& path, const std::wstring& t
     at.list = 0x4C;
     at.location = at.list + 2 + GetNumber(bytes, at.list, 2);
     at.strings = at.location + GetNumber(bytes, at.location, 4);
+    at.folder = path.rfind(L'\\') + 1;
     // The shell's file ends with the terminal block: the special folder goes before it.
     at.extra = bytes.size() - 4;
     bytes.insert(at.extra, ExtraBlock(0x10, 0xA0000005));
