@@ -228,7 +228,7 @@ inline const ShortcutChange StructuralDamages[] = {
 };
 
 // Changes that no reader faults on: Windows' reader ends the extra data, and succeeds,
-// wherever its blocks stop holding together; Wine's reads none of it.
+// wherever its blocks stop holding together; Wine's reads only the advertised blocks.
 inline const ShortcutChange SoundShapes[] = {
     {"as written", [](std::string&, const ShortcutParts&) {}},
     {"without its terminal block",
