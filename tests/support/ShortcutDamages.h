@@ -7,7 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <initializer_list>
+#include <algorithm>
 #include <string>
 
 namespace TestSupport {
@@ -66,91 +66,83 @@ inline std::string EnvironmentOnlyShortcut(const std::wstring& target) {
     return bytes + block + std::string(4, '\0');
 }
 
-struct LinkString {
-    std::uint32_t flag; // its bit in the header's flags
-    std::wstring text;
-};
-
-// Replaces the strings with these (ASCII texts), in UTF-16 or in the code page, and the
-// location block's local path with none, so that Wine joins the relative path.
-inline void PutJoinedStrings(std::string& b, const ShortcutParts& at,
-                             std::initializer_list<LinkString> strings, bool wide = true) {
+// Strings in place of the shell's: a description, a relative path of relative units, a
+// working directory of directory units (none at 0) and arguments, in UTF-16 or in the
+// code page; the location block names no local path, so that Wine joins them.
+inline void PutJoinedStrings(std::string& b, const ShortcutParts& at, std::size_t relative,
+                             std::size_t directory = 0, bool wide = true) {
     const int width = wide ? 2 : 1;
+    std::wstring texts[] = {L"damaged", std::wstring(relative, 'r'),
+                            L"C:\\" + std::wstring(directory ? directory - 3 : 0, 'd'), L"/a"};
     std::string held;
-    std::uint32_t flags = (GetNumber(b, 0x14, 4) & ~0xFCu) | (wide ? 0x80 : 0);
-    for (const LinkString& string : strings) {
-        flags |= string.flag;
+    for (const std::wstring& text : texts) {
+        if (&text == &texts[2] && directory == 0)
+            continue;
         const std::size_t start = held.size();
-        held.append(2 + width * string.text.size(), '\0');
-        PutNumber(held, start, 2, static_cast<std::uint32_t>(string.text.size()));
-        for (std::size_t i = 0; i < string.text.size(); ++i)
-            PutNumber(held, start + 2 + width * i, width, string.text[i]);
+        held.append(2 + width * text.size(), '\0');
+        PutNumber(held, start, 2, static_cast<std::uint32_t>(text.size()));
+        for (std::size_t i = 0; i < text.size(); ++i)
+            PutNumber(held, start + 2 + width * i, width, text[i]);
     }
-    PutNumber(b, 0x14, 4, flags);
+    PutNumber(b, 0x14, 4,
+              (GetNumber(b, 0x14, 4) & ~0xFCu) | 0x2C | (directory ? 0x10 : 0) | (wide ? 0x80 : 0));
     PutNumber(b, at.location + 0x08, 4, 0); // neither part
     PutNumber(b, at.location + 0x10, 4, 0); // no local path
     b.replace(at.strings, at.extra - at.strings, held);
 }
 
-inline void PutRelativePath(std::string& b, const ShortcutParts& at, std::size_t units,
-                            bool wide = true) {
-    PutJoinedStrings(b, at, {{0x04, L"damaged"}, {0x08, std::wstring(units, 'r')}, {0x20, L"/a"}},
-                     wide);
+// At Wine's limits with Past 0, one unit past them with Past 1.
+template <std::size_t Past, bool Wide = true>
+void RelativePathJoin(std::string& b, const ShortcutParts& at) {
+    PutJoinedStrings(b, at, JoinUnits - 1 - at.folder + Past, 0, Wide);
+}
+template <std::size_t Directory, std::size_t Relative>
+void DirectoryJoin(std::string& b, const ShortcutParts& at) {
+    PutJoinedStrings(b, at, Relative, Directory);
 }
 
-// A working directory of the given units (no backslash at its end) beside a relative path.
-inline void PutWorkingDirectory(std::string& b, const ShortcutParts& at, std::size_t units,
-                                std::size_t relative) {
-    PutJoinedStrings(b, at,
-                     {{0x04, L"damaged"},
-                      {0x08, std::wstring(relative, 'r')},
-                      {0x10, L"C:\\" + std::wstring(units - 3, 'd')},
-                      {0x20, L"/a"}});
-}
-
-// A description of count units, then a relative path "r". Read whole, the description
-// says "damaged"; read as 0 bytes, as a 16-bit byte count wraps at 0x8000 units, it
-// starts with the count of a relative path past the join.
-inline void PutLongDescription(std::string& b, const ShortcutParts& at, std::uint32_t count) {
-    PutJoinedStrings(b, at, {{0x04, L""}, {0x08, L"r"}, {0x20, L"/a"}});
-    std::wstring text = count < 0x8000 ? std::wstring(L"damaged", 8)
-                                       : std::wstring(1, wchar_t{600}) + std::wstring(600, 'r');
-    text.resize(count, 'x');
+// A description of Count units before a relative path "r". Read whole, it says "damaged";
+// read as 0 bytes, as a 16-bit byte count wraps at 0x8000 units, it starts with the
+// count of a relative path past the join.
+template <std::uint32_t Count> void LongDescription(std::string& b, const ShortcutParts& at) {
+    PutJoinedStrings(b, at, 1);
+    std::wstring text =
+        Count < 0x8000 ? std::wstring(L"damaged", 8) : wchar_t{600} + std::wstring(600, 'r');
+    text.resize(Count, 'x');
     std::string description(2 + 2 * text.size(), '\0');
-    PutNumber(description, 0, 2, count);
-    for (std::size_t i = 0; i < text.size(); ++i)
-        PutNumber(description, 2 + 2 * i, 2, text[i]);
-    b.replace(at.strings, 2, description);
+    for (std::size_t i = 0; i <= text.size(); ++i)
+        PutNumber(description, 2 * i, 2, i == 0 ? Count : text[i - 1]);
+    b.replace(at.strings, 16, description);
 }
 
-// A location block that grows by bytes, so that the strings end that much later.
-inline void GrowLocation(std::string& b, const ShortcutParts& at, std::size_t bytes) {
-    PutNumber(b, at.location, 4, static_cast<std::uint32_t>(at.strings - at.location + bytes));
-    b.insert(at.strings, bytes, '\0');
+// A location block grown so that the strings end at the bytes checked, plus Past.
+template <std::size_t Past> void GrownLocation(std::string& b, const ShortcutParts& at) {
+    const std::size_t grown = CheckedBytes + Past - at.extra;
+    PutNumber(b, at.location, 4, static_cast<std::uint32_t>(at.strings - at.location + grown));
+    b.insert(at.strings, grown, '\0');
 }
 
 // The advertised product's and component's blocks (flags 0x800, 0x1000) after the
 // strings; the component's text ends with a NUL or fills its 260 units.
-inline void PutAdvertisedBlocks(std::string& b, const ShortcutParts& at, bool ended) {
+template <bool Ended> void AdvertisedBlocks(std::string& b, const ShortcutParts& at) {
     PutNumber(b, 0x14, 4, GetNumber(b, 0x14, 4) | 0x1800);
-    for (const bool end : {true, ended}) {
+    for (const bool ended : {true, Ended}) {
         std::string block = ExtraBlock(0x314, 0xA0000006);
         for (std::size_t i = 0; i < 260; ++i) {
             block[8 + i] = i < 259 ? 'p' : '\0';
-            PutNumber(block, 8 + 260 + 2 * i, 2, i < 259 || !end ? 'p' : 0);
+            PutNumber(block, 8 + 260 + 2 * i, 2, i < 259 || !ended ? 'p' : 0);
         }
         b.insert(at.extra, block);
     }
 }
 
-inline std::uint32_t VolumeAt(const std::string& b, const ShortcutParts& at) {
-    return GetNumber(b, at.location + 0x0C, 4);
-}
-
-// The volume part's size, so that its label (at 0x10) ends at the block's end, plus beyond.
-inline void PutVolumeSize(std::string& b, const ShortcutParts& at, std::uint32_t beyond) {
-    PutNumber(b, at.location + VolumeAt(b, at), 4,
-              GetNumber(b, at.location, 4) - VolumeAt(b, at) + beyond);
+// The volume part's size: its label (at 0x10) ends with the block, plus Past; no label
+// at Past 0x7FFF0000.
+template <std::uint32_t Past> void VolumeSize(std::string& b, const ShortcutParts& at) {
+    const std::size_t volume = at.location + GetNumber(b, at.location + 0x0C, 4);
+    PutNumber(b, volume, 4, static_cast<std::uint32_t>(at.strings - volume + Past));
+    if (Past == 0x7FFF0000)
+        PutNumber(b, volume + 0x0C, 4, 0);
 }
 
 // Each limit of Wine's reader has a row here one past it, and one at it in SoundShapes.
@@ -199,32 +191,16 @@ inline const ShortcutChange StructuralDamages[] = {
          b.erase(at.list + size, 2);
          PutNumber(b, at.list, 2, static_cast<std::uint32_t>(size - 2));
      }},
-    {"relative path filling the join after the shortcut's folder, NUL past it",
-     [](std::string& b, const ShortcutParts& at) {
-         PutRelativePath(b, at, JoinUnits - at.folder);
-     }},
-    {"relative path in the code page past the join",
-     [](std::string& b, const ShortcutParts& at) {
-         PutRelativePath(b, at, JoinUnits - at.folder, false);
-     }},
-    {"working directory of MAX_PATH units",
-     [](std::string& b, const ShortcutParts& at) { PutWorkingDirectory(b, at, 260, 1); }},
-    {"working directory, backslash and relative path past the join",
-     [](std::string& b, const ShortcutParts& at) { PutWorkingDirectory(b, at, 259, 260); }},
-    {"description of 0x8000 units",
-     [](std::string& b, const ShortcutParts& at) { PutLongDescription(b, at, 0x8000); }},
-    {"strings ending past the bytes checked",
-     [](std::string& b, const ShortcutParts& at) {
-         GrowLocation(b, at, CheckedBytes + 1 - at.extra);
-     }},
-    {"advertised text without its NUL",
-     [](std::string& b, const ShortcutParts& at) { PutAdvertisedBlocks(b, at, false); }},
-    {"volume label claiming past the block",
-     [](std::string& b, const ShortcutParts& at) { PutVolumeSize(b, at, 1); }},
+    {"relative path past the join after the shortcut's folder", RelativePathJoin<1>},
+    {"relative path in the code page past the join", RelativePathJoin<1, false>},
+    {"working directory of MAX_PATH units", DirectoryJoin<260, 1>},
+    {"working directory, backslash and relative path past the join", DirectoryJoin<259, 260>},
+    {"description of 0x8000 units", LongDescription<0x8000>},
+    {"strings ending past the bytes checked", GrownLocation<1>},
+    {"advertised text without its NUL", AdvertisedBlocks<false>},
+    {"volume label claiming past the block", VolumeSize<1>},
     {"volume offset wrapping at 32 bits",
-     [](std::string& b, const ShortcutParts& at) {
-         PutNumber(b, at.location + 0x0C, 4, 0xFFFFFFF8);
-     }},
+     [](std::string& b, const ShortcutParts& at) { PutNumber(b, at.location + 0x0C, 4, ~7u); }},
 };
 
 // Changes that no reader faults on: Windows' reader ends the extra data, and succeeds,
@@ -269,31 +245,15 @@ inline const ShortcutChange SoundShapes[] = {
          PutNumber(b, at.location + 0x08, 4, 0);
          PutNumber(b, at.location + 0x10, 4, GetNumber(b, at.location, 4) + 8);
      }},
-    {"a volume part past its block, with no label",
-     [](std::string& b, const ShortcutParts& at) {
-         PutVolumeSize(b, at, 0x7FFF0000);
-         PutNumber(b, at.location + VolumeAt(b, at) + 0x0C, 4, 0);
-     }},
-    {"a relative path filling the join after the shortcut's folder",
-     [](std::string& b, const ShortcutParts& at) {
-         PutRelativePath(b, at, JoinUnits - 1 - at.folder);
-     }},
-    {"a relative path in the code page filling the join",
-     [](std::string& b, const ShortcutParts& at) {
-         PutRelativePath(b, at, JoinUnits - 1 - at.folder, false);
-     }},
-    {"a working directory of MAX_PATH - 1 units",
-     [](std::string& b, const ShortcutParts& at) { PutWorkingDirectory(b, at, 259, 1); }},
-    {"a working directory, backslash and relative path filling the join",
-     [](std::string& b, const ShortcutParts& at) { PutWorkingDirectory(b, at, 259, 259); }},
-    {"a description of 0x7FFF units",
-     [](std::string& b, const ShortcutParts& at) { PutLongDescription(b, at, 0x7FFF); }},
-    {"strings ending where the bytes checked end",
-     [](std::string& b, const ShortcutParts& at) { GrowLocation(b, at, CheckedBytes - at.extra); }},
-    {"advertised texts ending with their NUL",
-     [](std::string& b, const ShortcutParts& at) { PutAdvertisedBlocks(b, at, true); }},
-    {"a volume label ending with the block",
-     [](std::string& b, const ShortcutParts& at) { PutVolumeSize(b, at, 0); }},
+    {"a volume part past its block, with no label", VolumeSize<0x7FFF0000>},
+    {"a relative path filling the join after the shortcut's folder", RelativePathJoin<0>},
+    {"a relative path in the code page filling the join", RelativePathJoin<0, false>},
+    {"a working directory of MAX_PATH - 1 units", DirectoryJoin<259, 1>},
+    {"a working directory, backslash and relative path filling the join", DirectoryJoin<259, 259>},
+    {"a description of 0x7FFF units", LongDescription<0x7FFF>},
+    {"strings ending where the bytes checked end", GrownLocation<0>},
+    {"advertised texts ending with their NUL", AdvertisedBlocks<true>},
+    {"a volume label ending with the block", VolumeSize<0>},
 };
 
 // Writes at path a shortcut to target, with an argument and a description, changed as
