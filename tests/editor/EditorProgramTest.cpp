@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -91,16 +90,13 @@ INSTANTIATE_TEST_SUITE_P(QuotedOrRelative, EditorProgram, testing::Bool());
 class EditorProgramOnChangedShortcut : public testing::TestWithParam<std::size_t> {};
 
 TEST_P(EditorProgramOnChangedShortcut, ShowsItAndEndsWhenItsWindowCloses) {
-    const std::size_t damages = std::size(TestSupport::StructuralDamages);
-    const bool damaged = GetParam() < damages;
-    const TestSupport::ShortcutChange& change =
-        damaged ? TestSupport::StructuralDamages[GetParam()]
-                : TestSupport::SoundShapes[GetParam() - damages];
-    SCOPED_TRACE(change.what);
+    const bool damaged = TestSupport::IsDamageRow(GetParam());
+    SCOPED_TRACE(TestSupport::ChangeRow(GetParam()).what);
     TestSupport::TempDirectory folder;
     const std::wstring target = TestSupport::WriteFile(folder / L"Report.txt", "report");
     const std::wstring link = folder / L"Changed.lnk";
-    ASSERT_TRUE(TestSupport::WriteChangedShortcut(link, target, change));
+    ASSERT_TRUE(
+        TestSupport::WriteChangedShortcut(link, target, TestSupport::ChangeRow(GetParam())));
 
     const EditorRun run = RunEditor(L"\"" + link + L"\"");
     ASSERT_TRUE(run.shown);
@@ -112,7 +108,6 @@ TEST_P(EditorProgramOnChangedShortcut, ShowsItAndEndsWhenItsWindowCloses) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, EditorProgramOnChangedShortcut,
-                         testing::Range<std::size_t>(0, std::size(TestSupport::StructuralDamages) +
-                                                            std::size(TestSupport::SoundShapes)));
+                         testing::Range<std::size_t>(0, TestSupport::ChangeRows));
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <algorithm>
+#include <iterator>
 #include <string>
 
 namespace TestSupport {
@@ -255,6 +256,16 @@ inline const ShortcutChange SoundShapes[] = {
     {"advertised texts ending with their NUL", AdvertisedBlocks<true>},
     {"a volume label ending with the block", VolumeSize<0>},
 };
+
+// Both tables' rows by one index, the damages first.
+inline constexpr std::size_t ChangeRows = std::size(StructuralDamages) + std::size(SoundShapes);
+inline bool IsDamageRow(std::size_t row) {
+    return row < std::size(StructuralDamages);
+}
+inline const ShortcutChange& ChangeRow(std::size_t row) {
+    return IsDamageRow(row) ? StructuralDamages[row]
+                            : SoundShapes[row - std::size(StructuralDamages)];
+}
 
 // Writes at path a shortcut to target, with an argument and a description, changed as
 // the row says; false when the shell did not write the sound one.
