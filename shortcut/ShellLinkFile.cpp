@@ -195,7 +195,7 @@ bool ShellLinkFile::FileLoad(std::wstring_view FileNameToLoad) {
     std::optional<ShellLinkStructure::FileStart> start;
     if (!internetShortcut && !loadedName.empty()) {
         start = ShellLinkStructure::ReadFileStart(loadedName);
-        if (start && ShellLinkStructure::IsDamaged(start->bytes, start->fileSize))
+        if (start && ShellLinkStructure::IsDamaged(start->bytes, start->fileSize, loadedName))
             return false;
     }
 

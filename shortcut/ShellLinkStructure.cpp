@@ -22,8 +22,23 @@ constexpr std::uint64_t ClassAt = 4;
 constexpr std::uint32_t HasItemIDList = 1u << 0;
 constexpr std::uint32_t HasLocation = 1u << 1;
 constexpr std::uint32_t FirstStringFlag = 1u << 2; // then four more, in file order
+constexpr std::uint32_t RelativePathFlag = 1u << 3, WorkingDirectoryFlag = 1u << 4;
 constexpr std::uint32_t LastStringFlag = 1u << 6;
 constexpr std::uint32_t StringsAreWide = 1u << 7;
+// Wine reads a string's count into 16 bits and doubles it there for UTF-16.
+constexpr std::uint64_t WrappingCount = 0x8000;
+// The advertised product's and component's blocks, which Wine reads after the strings:
+// size, signature, the text in the code page, then 260 UTF-16 units that Wine copies up
+// to their NUL, wherever that is.
+constexpr std::uint32_t AdvertisedFlags[] = {1u << 11, 1u << 12};
+constexpr std::uint64_t AdvertisedSize = 0x314, AdvertisedWideAt = 8 + 260, AdvertisedUnits = 260;
+constexpr std::uint32_t DataBlockSignatures = 0xA0000000, SignatureFamily = 0xFFFF0000;
+
+// After the load, Wine joins the shortcut's folder with the relative path, then (when
+// that names no file) the working directory, a backslash and the relative path, in
+// buffers of this many units, NUL included; a working directory of MAX_PATH units or
+// more makes the second join write through a null pointer.
+constexpr std::uint64_t JoinUnits = 2 * MAX_PATH;
 
 // The location block's header: either form, and where its offsets sit.
 constexpr std::uint64_t ShortLocationHeader = 0x1C;
@@ -52,11 +67,13 @@ constexpr std::uint64_t ExtraBlockHeader = 8;
 // walk ends there; damaged_ then says whether it ended on a damage.
 class Walk {
 public:
-    Walk(std::span<const std::byte> bytes, std::uint64_t fileSize)
-        : bytes_(bytes), fileSize_(std::max<std::uint64_t>(fileSize, bytes.size())) {}
+    // linkFolder: the units before the shortcut's file name where Wine joins.
+    Walk(std::span<const std::byte> bytes, std::uint64_t fileSize, std::uint64_t linkFolder = 0)
+        : bytes_(bytes), fileSize_(std::max<std::uint64_t>(fileSize, bytes.size())),
+          linkFolder_(linkFolder) {}
 
-    // The extra data is no part of the verdict: Windows' reader ends its list, and
-    // succeeds, at whatever does not hold together there, and Wine's reads none of it.
+    // Of the extra data only the advertised blocks count: Windows' reader ends its list,
+    // and succeeds, at whatever does not hold together there, and Wine's reads no other.
     bool Damaged() {
         static_cast<void>(ToExtraData());
         return damaged_;
@@ -94,19 +111,24 @@ private:
     };
 
     // The parts before the extra data, in their order.
-    bool ToExtraData() { return Header() && ItemIDList() && Location() && Strings(); }
+    bool ToExtraData() {
+        return Header() && ItemIDList() && Location() && Strings() && Joins() && Advertised();
+    }
 
     bool Refuse() {
         damaged_ = true;
         return false;
     }
 
-    // Whether size bytes at offset are there to read. Past the file's end the structure
-    // claiming them is damaged; inside the file but past the bytes given, the walk ends.
+    // Whether size bytes at offset were read; a structure that a reader follows past them
+    // is damaged: past the file it cannot be what it claims, and past the bytes read it
+    // cannot be judged.
     bool Fits(std::uint64_t offset, std::uint64_t size) {
-        if (offset > fileSize_ || size > fileSize_ - offset)
-            return Refuse();
-        return offset <= bytes_.size() && size <= bytes_.size() - offset;
+        return (offset <= bytes_.size() && size <= bytes_.size() - offset) || Refuse();
+    }
+
+    bool PastFile(std::uint64_t offset, std::uint64_t size) const {
+        return offset > fileSize_ || size > fileSize_ - offset;
     }
 
     // Whether size bytes at offset lie inside the range; a damage where they do not.
@@ -189,15 +211,25 @@ private:
         return false;
     }
 
-    bool Volume(const Range& block, std::uint64_t offset) {
+    // Windows reads the volume part when the block's flags name it (named); Wine wherever
+    // its header fits the block, by a sum that wraps at 32 bits in the 32-bit build, and
+    // then hands the label's claimed length, up to the part's size, to the conversion.
+    // Past its label the part is followed by neither.
+    bool Volume(const Range& block, std::uint64_t offset, bool named) {
         if (offset == 0)
             return true;
-        if (!Inside(block, offset, VolumeHeader))
-            return false;
-        const std::uint64_t size = Number(block, offset, 4);
-        if (size <= VolumeHeader || !Inside(block, offset, size))
+        if (offset > UINT32_MAX - VolumeHeader)
             return Refuse();
+        if (offset > block.size || VolumeHeader > block.size - offset)
+            return !named || Refuse();
+        const std::uint64_t size = Number(block, offset, 4);
         const std::uint64_t label = Number(block, offset + VolumeLabelAt, 4);
+        if (label != 0 && size > label && size > block.size - offset)
+            return Refuse();
+        if (!named)
+            return true;
+        if (size <= VolumeHeader)
+            return Refuse();
         if (label != WideVolumeLabel)
             return Terminated(block, offset + label, 1);
         // The UTF-16 label's offset follows the header.
@@ -229,8 +261,10 @@ private:
     }
 
     // What a reader follows: Windows, the parts the block's flags say are there; Wine
-    // 8, the volume and local path offsets whenever they are not 0. An offset that
-    // neither follows (a network part the flags leave out) is no reason to refuse.
+    // 8, the volume part as Volume says, and a local path at any offset inside the
+    // block, read no further than the block. An offset that neither follows (a network
+    // part or a local path that the flags leave out) is no reason to refuse. The block is
+    // judged whole, whatever its size.
     bool Location() {
         if (!(flags_ & HasLocation))
             return true;
@@ -247,9 +281,11 @@ private:
         const std::uint32_t parts = Number(block, PartsAt, 4);
         const bool local = (parts & LocalPart) != 0, network = (parts & NetworkPart) != 0;
         const bool wide = header >= WideLocationHeader;
+        const std::uint64_t localPath = Number(block, LocalPathAt, 4);
+        wineLocalPath_ = localPath != 0 && localPath < block.size;
         const bool sound =
-            Volume(block, Number(block, VolumeAt, 4)) &&
-            Terminated(block, Number(block, LocalPathAt, 4), 1) &&
+            Volume(block, Number(block, VolumeAt, 4), local) &&
+            (!local || Terminated(block, localPath, 1)) &&
             (!network || Network(block, Number(block, NetworkAt, 4))) &&
             (!(local || network) || Terminated(block, Number(block, SuffixAt, 4), 1)) &&
             (!wide || !local || Terminated(block, Number(block, WideLocalPathAt, 4), 2)) &&
@@ -267,26 +303,102 @@ private:
                 continue;
             if (!Fits(at_, 2))
                 return false;
-            const std::uint64_t size = 2 + width * Number(at_, 2);
-            if (!Fits(at_, size))
+            const std::uint64_t count = Number(at_, 2);
+            if (width == 2 && count >= WrappingCount)
+                return Refuse();
+            if (!Fits(at_ + 2, width * count))
                 return false;
-            at_ += size;
+            if (flag == RelativePathFlag)
+                relativePath_ = LoadedText(at_ + 2, count, width);
+            else if (flag == WorkingDirectoryFlag)
+                workingDirectory_ = LoadedText(at_ + 2, count, width);
+            at_ += 2 + width * count;
+        }
+        return true;
+    }
+
+    // A string as Wine holds it: converted from the code page, up to its first NUL.
+    std::wstring LoadedText(std::uint64_t offset, std::uint64_t count, std::uint64_t width) const {
+        std::wstring text;
+        if (width == 2) {
+            for (std::uint64_t unit = 0; unit < count; ++unit)
+                text += static_cast<wchar_t>(Number(offset + 2 * unit, 2));
+        } else {
+            const auto* start = reinterpret_cast<const char*>(bytes_.data() + offset);
+            const int length = static_cast<int>(count);
+            text.resize(static_cast<std::size_t>(length));
+            text.resize(static_cast<std::size_t>(
+                MultiByteToWideChar(CP_ACP, 0, start, length, text.data(), length)));
+        }
+        return text.substr(0, text.find(L'\0'));
+    }
+
+    // Wine's joins happen only when the location block gave it no local path.
+    bool Joins() {
+        if (!relativePath_ || wineLocalPath_)
+            return true;
+        const std::uint64_t relative = relativePath_->size();
+        if (linkFolder_ + relative >= JoinUnits)
+            return Refuse();
+        if (!workingDirectory_)
+            return true;
+        const std::wstring& directory = *workingDirectory_;
+        if (directory.size() >= MAX_PATH)
+            return Refuse();
+        const std::uint64_t backslash = !directory.empty() && directory.back() != L'\\';
+        return directory.size() + backslash + relative < JoinUnits || Refuse();
+    }
+
+    // Wine's load fails at an advertised block of another size or family, or one that the
+    // file does not hold whole; it reads past the block a text without a NUL.
+    bool Advertised() {
+        for (const std::uint32_t flag : AdvertisedFlags) {
+            if (!(flags_ & flag))
+                continue;
+            if (PastFile(at_, AdvertisedSize))
+                return true;
+            if (!Fits(at_, AdvertisedSize))
+                return false;
+            if (Number(at_, 4) != AdvertisedSize ||
+                (Number(at_ + 4, 4) & SignatureFamily) != DataBlockSignatures)
+                return true;
+            bool ended = false;
+            for (std::uint64_t unit = 0; unit < AdvertisedUnits && !ended; ++unit)
+                ended = Number(at_ + AdvertisedWideAt + 2 * unit, 2) == 0;
+            if (!ended)
+                return Refuse();
+            at_ += AdvertisedSize;
         }
         return true;
     }
 
     std::span<const std::byte> bytes_;
     std::uint64_t fileSize_;
+    std::uint64_t linkFolder_;
     std::uint32_t flags_ = 0;
     std::uint64_t at_ = 0;
     Range list_;
+    bool wineLocalPath_ = false;
+    std::optional<std::wstring> relativePath_, workingDirectory_;
     bool damaged_ = false;
 };
 
+// Where Wine puts the relative path in its join: after the folder of the shortcut's full
+// name, or at the start of its buffer when that name does not fit it.
+std::uint64_t LinkFolderUnits(std::wstring_view linkName) {
+    const std::wstring name(linkName);
+    std::wstring full(JoinUnits, L'\0');
+    wchar_t* fileName = nullptr;
+    const DWORD length =
+        GetFullPathNameW(name.c_str(), static_cast<DWORD>(JoinUnits), full.data(), &fileName);
+    return length != 0 && length < JoinUnits && fileName ? fileName - full.data() : 0;
+}
+
 } // namespace
 
-bool IsDamaged(std::span<const std::byte> bytes, std::uint64_t fileSize) {
-    return Walk(bytes, fileSize).Damaged();
+bool IsDamaged(std::span<const std::byte> bytes, std::uint64_t fileSize,
+               std::wstring_view linkName) {
+    return Walk(bytes, fileSize, LinkFolderUnits(linkName)).Damaged();
 }
 
 std::optional<std::wstring> EnvironmentTarget(std::span<const std::byte> bytes) {
@@ -320,7 +432,7 @@ std::optional<FileStart> ReadFileStart(std::wstring_view fileName) {
 
 bool FileIsDamaged(std::wstring_view fileName) {
     const std::optional<FileStart> start = ReadFileStart(fileName);
-    return start && IsDamaged(start->bytes, start->fileSize);
+    return start && IsDamaged(start->bytes, start->fileSize, fileName);
 }
 
 } // namespace ShellLinkStructure

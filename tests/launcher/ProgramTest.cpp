@@ -10,10 +10,8 @@
 #include <shobjidl.h>
 
 #include <algorithm>
-#include <span>
 #include <string>
 #include <string_view>
-#include <utility>
 
 namespace {
 
@@ -143,23 +141,25 @@ TEST_F(LauncherProgram, PathThatIsNoShortcutOpensItsOwnFolder) {
 }
 
 // A damaged shortcut opens its own folder; one whose change no reader faults on opens
-// its target's, as the unchanged file does.
-TEST_F(LauncherProgram, DamagedShortcutOpensItsOwnFolder) {
+// its target's, as the unchanged file does. One test for each row of both tables.
+class LauncherProgramOnChangedShortcut : public LauncherProgram,
+                                         public testing::WithParamInterface<std::size_t> {};
+
+TEST_P(LauncherProgramOnChangedShortcut, DamagedShortcutOpensItsOwnFolder) {
     const std::wstring links = Folder(L"Links");
     const std::wstring link = links + L"\\Damaged.lnk";
     const std::wstring data = Folder(L"Data");
     const std::wstring document = TestSupport::WriteFile(temp / L"Data\\Report.txt", "text");
-    using Changes = std::span<const TestSupport::ShortcutChange>;
-    for (const auto& [changes, folder] :
-         {std::pair{Changes(TestSupport::StructuralDamages), links + L"\\"},
-          std::pair{Changes(TestSupport::SoundShapes), data + L"\\"}}) {
-        for (const TestSupport::ShortcutChange& change : changes) {
-            SCOPED_TRACE(change.what);
-            ASSERT_TRUE(TestSupport::WriteChangedShortcut(link, document, change));
-            ExpectExplorerStarted(RunProgram(link), ExplorerOn(folder));
-        }
-    }
+    SCOPED_TRACE(TestSupport::ChangeRow(GetParam()).what);
+    ASSERT_TRUE(
+        TestSupport::WriteChangedShortcut(link, document, TestSupport::ChangeRow(GetParam())));
+    ExpectExplorerStarted(
+        RunProgram(link),
+        ExplorerOn((TestSupport::IsDamageRow(GetParam()) ? links : data) + L"\\"));
 }
+
+INSTANTIATE_TEST_SUITE_P(Rows, LauncherProgramOnChangedShortcut,
+                         testing::Range<std::size_t>(0, TestSupport::ChangeRows));
 
 TEST_F(LauncherProgram, AMultipleSelectionOpensEachDistinctFolderOnce) {
     const std::wstring a = DocumentShortcut(L"Data", L"Report.txt", L"a.lnk");
