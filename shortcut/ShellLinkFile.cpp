@@ -149,9 +149,9 @@ void WriteShort(const ShellLinkFile::PointerValue& link, std::int32_t offset, st
     CallSetter(link, offset, arguments);
 }
 
-// An environment variable's value; no value when it is not set.
+// An environment variable's value; no value when it is not set (a set one, even empty,
+// needs room for its NUL).
 std::optional<std::wstring> VariableValue(const std::wstring& name) {
-    SetLastError(ERROR_SUCCESS);
     DWORD capacity = GetEnvironmentVariableW(name.c_str(), nullptr, 0);
     while (capacity != 0) {
         std::wstring value(capacity, L'\0');
@@ -162,14 +162,12 @@ std::optional<std::wstring> VariableValue(const std::wstring& name) {
         }
         capacity = length; // the variable changed in between
     }
-    if (name.empty() || GetLastError() == ERROR_ENVVAR_NOT_FOUND)
-        return std::nullopt;
-    return std::wstring();
+    return std::nullopt;
 }
 
 // The text with each "%NAME%" replaced by the variable's value; no value when a variable
-// is not set, where the system would leave "%NAME%" standing in the path. A lone "%" is
-// part of a name.
+// is not set, where the system would leave "%NAME%" standing in the path. A "%" without
+// a second one is taken as it is.
 std::optional<std::wstring> ExpandedWhole(std::wstring_view text) {
     std::wstring expanded;
     for (;;) {
