@@ -59,11 +59,12 @@ inline std::optional<std::wstring> PlainFullPathName(std::wstring_view Name) {
 }
 
 // PlainFullPathName with each existing part's long name ("PROGRA~1" names what
-// "Program Files" names); no value for a name that is not fully qualified.
+// "Program Files" names); no value for a name that is not fully qualified. A share's
+// name stays plain: a server that does not answer would hold the caller for seconds.
 inline std::optional<std::wstring> LongFullPathName(std::wstring_view Name) {
     const std::optional<std::wstring> full = PlainFullPathName(Name);
-    if (!full)
-        return std::nullopt;
+    if (!full || IsSeparator(Name[0]))
+        return full;
     DWORD capacity = GetLongPathNameW(full->c_str(), nullptr, 0);
     while (capacity != 0) {
         std::wstring longName(capacity, L'\0');

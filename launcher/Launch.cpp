@@ -151,6 +151,8 @@ std::vector<std::wstring> SplitArguments(std::wstring_view Arguments) {
 }
 
 std::vector<std::wstring> DistinctFolders(const std::vector<std::wstring>& Folders) {
+    if (Folders.size() < 2)
+        return Folders; // nothing to ask the disk about
     std::vector<std::wstring> distinct, known;
     for (const std::wstring& folder : Folders) {
         // One folder has many texts ("PROGRA~1", "\.\", "..", "/"): by its plain long name.
