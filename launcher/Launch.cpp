@@ -151,14 +151,20 @@ std::vector<std::wstring> SplitArguments(std::wstring_view Arguments) {
 }
 
 std::vector<std::wstring> DistinctFolders(const std::vector<std::wstring>& Folders) {
-    std::vector<std::wstring> distinct;
+    if (Folders.size() < 2)
+        return Folders; // nothing to ask the disk about
+    std::vector<std::wstring> distinct, known;
     for (const std::wstring& folder : Folders) {
-        const auto same = [&folder](const std::wstring& kept) {
-            return CompareStringOrdinal(kept.c_str(), static_cast<int>(kept.size()), folder.c_str(),
-                                        static_cast<int>(folder.size()), TRUE) == CSTR_EQUAL;
+        // One folder has many texts ("PROGRA~1", "\.\", "..", "/"): by its plain long name.
+        const std::wstring name = FullPath::LongFullPathName(folder).value_or(folder);
+        const auto same = [&name](const std::wstring& kept) {
+            return CompareStringOrdinal(kept.c_str(), static_cast<int>(kept.size()), name.c_str(),
+                                        static_cast<int>(name.size()), TRUE) == CSTR_EQUAL;
         };
-        if (std::none_of(distinct.begin(), distinct.end(), same))
-            distinct.push_back(folder);
+        if (std::any_of(known.begin(), known.end(), same))
+            continue;
+        known.push_back(name);
+        distinct.push_back(folder);
     }
     return distinct;
 }

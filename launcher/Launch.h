@@ -16,7 +16,8 @@ namespace Launcher {
 // before a quote escape it).
 std::vector<std::wstring> SplitArguments(std::wstring_view Arguments);
 
-// Each folder once, in the order first seen; folder names compare in any letter case.
+// Each folder once, in the order first seen, as first written; folders compare by their
+// full long names (a file-system folder) or their text (any other), in any letter case.
 std::vector<std::wstring> DistinctFolders(const std::vector<std::wstring>& Folders);
 
 // The most folders opened without asking first, as Windows itself opens at most that

@@ -1,5 +1,6 @@
 #include "shortcut/ShellLinkFile.h"
 
+#include "base/FullPathName.h"
 #include "shell/FunctionShell.h"
 #include "shortcut/ShellLinkStructure.h"
 
@@ -148,23 +149,53 @@ void WriteShort(const ShellLinkFile::PointerValue& link, std::int32_t offset, st
     CallSetter(link, offset, arguments);
 }
 
-// The environment-variable block's target with its variables expanded as the system
-// expands them; no value when the file holds none.
+// An environment variable's value; no value when it is not set (a set one, even empty,
+// needs room for its NUL).
+std::optional<std::wstring> VariableValue(const std::wstring& name) {
+    DWORD capacity = GetEnvironmentVariableW(name.c_str(), nullptr, 0);
+    while (capacity != 0) {
+        std::wstring value(capacity, L'\0');
+        const DWORD length = GetEnvironmentVariableW(name.c_str(), value.data(), capacity);
+        if (length < capacity) {
+            value.resize(length);
+            return value;
+        }
+        capacity = length; // the variable changed in between
+    }
+    return std::nullopt;
+}
+
+// The text with each "%NAME%" replaced by the variable's value; no value when a variable
+// is not set, where the system would leave "%NAME%" standing in the path. A "%" without
+// a second one is taken as it is.
+std::optional<std::wstring> ExpandedWhole(std::wstring_view text) {
+    std::wstring expanded;
+    for (;;) {
+        const std::size_t open = text.find(L'%');
+        const std::size_t close =
+            open == std::wstring_view::npos ? open : text.find(L'%', open + 1);
+        if (close == std::wstring_view::npos)
+            return expanded += text;
+        const std::optional<std::wstring> value =
+            VariableValue(std::wstring(text.substr(open + 1, close - open - 1)));
+        if (!value)
+            return std::nullopt;
+        expanded += text.substr(0, open);
+        expanded += *value;
+        text.remove_prefix(close + 1);
+    }
+}
+
+// The environment-variable block's target, expanded and made plain as the names of
+// item ID lists are; no value when the file holds none, or when it does not expand
+// whole into a fully qualified path (a relative one would be taken from whatever the
+// current directory is).
 std::optional<std::wstring> ExpandedEnvironmentTarget(std::span<const std::byte> bytes) {
     const std::optional<std::wstring> text = ShellLinkStructure::EnvironmentTarget(bytes);
     if (!text)
         return std::nullopt;
-    DWORD capacity = ExpandEnvironmentStringsW(text->c_str(), nullptr, 0);
-    while (capacity != 0) {
-        std::wstring expanded(capacity, L'\0');
-        const DWORD length = ExpandEnvironmentStringsW(text->c_str(), expanded.data(), capacity);
-        if (length != 0 && length <= capacity) {
-            expanded.resize(length - 1); // the count includes the NUL
-            return expanded;
-        }
-        capacity = length; // a variable changed in between
-    }
-    return text;
+    const std::optional<std::wstring> expanded = ExpandedWhole(*text);
+    return expanded ? FullPath::PlainFullPathName(*expanded) : std::nullopt;
 }
 
 } // namespace
@@ -228,6 +259,12 @@ bool ShellLinkFile::FileLoad(std::wstring_view FileNameToLoad) {
 }
 
 bool ShellLinkFile::FileSave(std::wstring_view FileNameToSave) {
+    // Wine's save writes no environment-variable block: a target found only there is
+    // written as the target itself, or the file would come back without one.
+    if (EnvironmentTarget && PersistFileObject) {
+        const std::wstring target = *EnvironmentTarget;
+        LinkPath(target);
+    }
     // The shell object holds the refused texts' predecessors: saving them would be
     // saving something nobody asked for.
     if (!PersistFileObject || AnyRefused())
@@ -283,10 +320,18 @@ void ShellLinkFile::LinkTo(PointerValue NewTo) {
 }
 
 std::wstring ShellLinkFile::LinkToName() const {
-    const ItemIDList list = LinkTo();
-    if (!list)
-        return EnvironmentTarget.value_or(L"");
-    return FunctionShell::NameFromItemIDList(list.Get(), 0);
+    if (const ItemIDList list = LinkTo()) {
+        std::wstring name = FunctionShell::NameFromItemIDList(list.Get(), 0);
+        if (!name.empty())
+            return name;
+    }
+    if (EnvironmentTarget)
+        return *EnvironmentTarget;
+    // Wine drops an item ID list that holds an item it does not know (those of later
+    // Windows), or keeps one that it cannot name, yet still answers the target's
+    // location: a full path stands in for the list.
+    const std::optional<std::wstring> path = ReadShellPath();
+    return path ? FullPath::PlainFullPathName(*path).value_or(L"") : L"";
 }
 
 void ShellLinkFile::LinkToName(std::wstring_view NewName) {

@@ -6,7 +6,10 @@
 // A text of the file that the code page cannot hold reads whole (through IShellLinkW),
 // so that writing it back is refused in the same way. A file whose only target is its
 // environment-variable path, which Windows' reader expands and Wine's ignores, reads
-// that path, expanded, as its target until another target is written.
+// that path, expanded, as its target until another target is written, when it expands
+// whole into a full path; a save writes it as the target. Where the object has no item
+// ID list that the desktop can name but still answers a full path, the target's name is
+// that path.
 #pragma once
 
 #include "com/FunctionObject.h"
@@ -98,8 +101,8 @@ private:
     std::int32_t IconIndexCache = 0;
     // Per field, the text of its last write when the code page could not hold it.
     std::array<std::optional<std::wstring>, TextCount> Refused;
-    // The target of a file whose only target is its environment-variable path, expanded;
-    // it stands for the target until a target is written.
+    // The target of a file whose only target is its environment-variable path, expanded
+    // and made plain; it stands for the target until a target is written.
     std::optional<std::wstring> EnvironmentTarget;
     FunctionObject::ComReference ShellLinkObject;
     FunctionObject::ComReference PersistFileObject;

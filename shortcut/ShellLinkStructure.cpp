@@ -147,13 +147,20 @@ private:
         return Number(range.start + offset, width);
     }
 
-    // Text in the code page, of at most size bytes already found to fit, up to a NUL.
+    // Text in the code page of the file's writer, of at most size bytes already found
+    // to fit, up to a NUL. Whoever wrote only that copy wrote it in the system's code
+    // page, the one programs get without a code page of their own (this one has UTF-8).
     std::wstring AnsiText(std::uint64_t offset, std::uint64_t size) const {
         const auto* start = reinterpret_cast<const char*>(bytes_.data() + offset);
         const int length = static_cast<int>(std::find(start, start + size, '\0') - start);
+        DWORD codePage = CP_ACP;
+        if (GetLocaleInfoW(
+                LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                reinterpret_cast<LPWSTR>(&codePage), sizeof codePage / sizeof(wchar_t)) == 0)
+            codePage = CP_ACP;
         std::wstring text(static_cast<std::size_t>(length), L'\0');
         text.resize(static_cast<std::size_t>(
-            MultiByteToWideChar(CP_ACP, 0, start, length, text.data(), length)));
+            MultiByteToWideChar(codePage, 0, start, length, text.data(), length)));
         return text;
     }
 

@@ -1,6 +1,7 @@
 #include "editor/frmMain.h"
 #include "dialogs/DialogPlatform.h"
 #include "tests/support/DialogDriver.h"
+#include "tests/support/ShortcutDamages.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -626,6 +627,23 @@ TEST_F(EditorCommands, UpdateSavesToTheFileAndDisablesOkAndUpdate) {
     ShellLinkFile saved;
     ASSERT_TRUE(saved.FileLoad(link));
     EXPECT_EQ(saved.LinkArgument(), L"-updated");
+}
+
+// Wine's save writes no environment-variable block: the target found only there is saved.
+TEST_F(EditorCommands, UpdateKeepsATargetFoundOnlyInTheEnvironmentBlock) {
+    ASSERT_TRUE(SetEnvironmentVariableW(L"TARNWICK_TEST_DATA", folder.Path().c_str()));
+    const std::wstring link = TestSupport::WriteFile(
+        folder / L"installed.lnk",
+        TestSupport::EnvironmentOnlyShortcut(L"%TARNWICK_TEST_DATA%\\App\\app.exe"));
+    form->txtText(0).Text(link);
+    form->Show();
+    form->txtText(2).Text(L"-edited");
+    Click(form->cmdCommand(2));
+    ShellLinkFile saved;
+    ASSERT_TRUE(saved.FileLoad(link));
+    EXPECT_EQ(saved.LinkToName(), folder / L"App\\app.exe");
+    EXPECT_EQ(form->txtText(1).Text(), saved.LinkToName());
+    SetEnvironmentVariableW(L"TARNWICK_TEST_DATA", nullptr);
 }
 
 TEST_F(EditorCommands, UnnamedShortcutIsSavedThroughSaveAsAfterTheOverwriteQuestion) {

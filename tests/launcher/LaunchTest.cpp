@@ -66,6 +66,16 @@ TEST(LauncherCommandLine, SplitsSeveralPathsAsWindowsDoes) {
     EXPECT_EQ(Launcher::SplitArguments(L"  "), Paths{});
     EXPECT_EQ(Launcher::DistinctFolders({L"C:\\A\\", L"D:\\", L"c:\\a\\", L"D:\\"}),
               (Paths{L"C:\\A\\", L"D:\\"}));
+    // One folder by its short name, its long one and with "\.\" in it.
+    TestSupport::TempDirectory temp;
+    const std::wstring folder = temp / L"A long folder name\\";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    wchar_t shortName[MAX_PATH] = {};
+    ASSERT_NE(GetShortPathNameW(folder.c_str(), shortName, MAX_PATH), 0u);
+    if (folder == shortName)
+        GTEST_SKIP() << "the volume keeps no short names";
+    EXPECT_EQ(Launcher::DistinctFolders({shortName, folder, temp / L".\\A long folder name\\"}),
+              Paths{shortName});
 }
 
 int questions = 0;
@@ -120,9 +130,9 @@ TEST(LauncherRun, OneOrSeveralPathsOpenEachDistinctFolderOnce) {
     const std::wstring drive = temp.Path().wstring().substr(0, 2);
     // Installers' shortcuts may name their target only through an environment variable.
     ASSERT_TRUE(SetEnvironmentVariableW(L"TARNWICK_TEST_A4", folders[4].c_str()));
-    const std::wstring installed = TestSupport::WriteFile(
-        temp / L"installed.lnk",
-        TestSupport::EnvironmentOnlyShortcut(L"%TARNWICK_TEST_A4%\\Report.txt"));
+    const auto installed = [&](const std::wstring& name, const std::wstring& target) {
+        return TestSupport::WriteFile(temp / name, TestSupport::EnvironmentOnlyShortcut(target));
+    };
     struct Case {
         const char* what;
         std::wstring arguments;
@@ -161,7 +171,16 @@ TEST(LauncherRun, OneOrSeveralPathsOpenEachDistinctFolderOnce) {
         {"a drive-relative name is made full",
          drive + L"A3\\Report.txt",
          {explorerOn(folders[3] + L"\\")}},
-        {"a target only in the environment block", installed, {explorerOn(folders[4] + L"\\")}},
+        {"targets only in the environment block, with slashes and a doubled separator: one "
+         "folder; an unset variable: its own folder",
+         installed(L"installed.lnk", L"%TARNWICK_TEST_A4%\\Report.txt") + L" " +
+             installed(L"slashes.lnk", L"%TARNWICK_TEST_A4%/Report.txt") + L" " +
+             installed(L"doubled.lnk", L"%TARNWICK_TEST_A4%\\\\Report.txt") + L" " +
+             installed(L"unset.lnk", L"%TARNWICK_TEST_UNSET%\\Report.txt"),
+         {explorerOn(folders[4] + L"\\"), explorerOn(temp / L"")}},
+        {"a drive-relative piece after a blank does not split",
+         one + L" " + drive + L"gone.lnk",
+         {explorerOn(temp / L"")}},
         {"15 folders open without asking", documents(15), each(15)},
         {"16 folders: asked once, No opens none", documents(16), {}, 1, IDNO},
         {"16 folders: asked once, Yes opens all", documents(16), each(16), 1, IDYES},

@@ -302,6 +302,12 @@ TEST(ShellLinkFile, StructuralDamageFailsTheLoadAndLeniencyDoesNot) {
              bytes.insert(at.extra,
                           TestSupport::ExtraBlock(ShellLinkStructure::ReadLimit + 16, 0xA00000FF));
          }});
+    // Wine drops the list, Windows cannot name it: the location names the target.
+    shapes.push_back({"with an item ID list of an unknown item type",
+                      [](std::string& b, const TestSupport::ShortcutParts& at) {
+                          b.replace(at.list, 2 + TestSupport::GetNumber(b, at.list, 2),
+                                    std::string("\x08\0\x06\0\x99\0\0\0\0\0", 10));
+                      }});
     for (const TestSupport::ShortcutChange& shape : shapes) {
         SCOPED_TRACE(shape.what);
         ASSERT_TRUE(TestSupport::WriteChangedShortcut(changed, sample.fields.target, shape));
@@ -313,20 +319,60 @@ TEST(ShellLinkFile, StructuralDamageFailsTheLoadAndLeniencyDoesNot) {
 }
 
 // Installers' shortcuts whose target is only an environment-variable path (Wine's reader
-// ignores that block): the target comes from the file, expanded, until one is written.
+// ignores that block): the target comes from the file, expanded whole into a full path
+// and made plain, until one is written; a save writes it as the target.
 TEST(ShellLinkFile, TargetOnlyInTheEnvironmentBlockReadsExpanded) {
     TempDirectory folder;
     ASSERT_TRUE(SetEnvironmentVariableW(L"TARNWICK_TEST_DATA", folder.Path().c_str()));
-    const std::wstring link = TestSupport::WriteFile(
-        folder / L"installed.lnk",
-        TestSupport::EnvironmentOnlyShortcut(L"%TARNWICK_TEST_DATA%\\App\\app.exe"));
-    ShellLinkFile file;
-    ASSERT_TRUE(file.FileLoad(link));
-    EXPECT_EQ(file.LinkPath(), folder / L"App\\app.exe");
-    EXPECT_EQ(file.LinkToName(), folder / L"App\\app.exe");
-    EXPECT_FALSE(file.FileIsDirty());
-    file.LinkPath(link);
-    EXPECT_EQ(file.LinkToName(), link);
+    const std::wstring app = folder / L"App\\app.exe", accented = folder / L"Ap\u00e9\\app.exe";
+    // The code page's copy alone is in the system's code page, its writer's.
+    DWORD codePage = CP_ACP;
+    GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                   reinterpret_cast<LPWSTR>(&codePage), sizeof codePage / sizeof(wchar_t));
+    std::string ansi(64, '\0');
+    const bool held = codePage == 1252 || codePage == CP_UTF8;
+    ansi.resize(WideCharToMultiByte(codePage, 0, L"%TARNWICK_TEST_DATA%\\Ap\u00e9\\app.exe", -1,
+                                    ansi.data(), 64, nullptr, nullptr));
+    const struct {
+        const char* what;
+        std::wstring text; // the code page's copy holds "?" for what ASCII does not
+        std::wstring target;
+    } cases[] = {
+        {"a variable", L"%TARNWICK_TEST_DATA%\\App\\app.exe", app},
+        {"slashes, . and .., doubled separators",
+         L"%TARNWICK_TEST_DATA%/Old\\..\\.\\\\App\\app.exe", app},
+        {"a variable that is not set", L"%TARNWICK_TEST_UNSET%\\App\\app.exe", L""},
+        {"a relative path", L"App\\app.exe", L""},
+        {"the UTF-16 copy over the code page's", L"%TARNWICK_TEST_DATA%\\\u8cc7\u6599\\app.exe",
+         folder / L"\u8cc7\u6599\\app.exe"},
+        {"the code page's copy alone", L"", held ? accented : L""},
+    };
+    const std::wstring link = folder / L"installed.lnk";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string bytes = TestSupport::EnvironmentOnlyShortcut(c.text);
+        if (c.text.empty() && held)
+            bytes.replace(0x4C + 8, ansi.size(), ansi);
+        ShellLinkFile file, saved;
+        ASSERT_TRUE(file.FileLoad(TestSupport::WriteFile(link, bytes)));
+        EXPECT_EQ(file.LinkPath(), c.target);
+        EXPECT_EQ(file.LinkToName(), c.target);
+        EXPECT_FALSE(file.FileIsDirty());
+        file.LinkDescription(L"edited"); // Wine's save drops the block
+        ASSERT_TRUE(file.FileSave({}));
+        ASSERT_TRUE(saved.FileLoad(link));
+        EXPECT_EQ(saved.LinkToName(), c.target);
+    }
+    // A target written takes the block's place.
+    for (const bool byList : {false, true}) {
+        ShellLinkFile file;
+        ASSERT_TRUE(file.FileLoad(
+            TestSupport::WriteFile(link, TestSupport::EnvironmentOnlyShortcut(cases[0].text))));
+        byList ? file.LinkTo(ItemIDList(FunctionShell::ItemIDListFromName(link)).Get())
+               : file.LinkPath(link);
+        EXPECT_EQ(file.LinkPath(), link);
+        EXPECT_EQ(file.LinkToName(), link);
+    }
     SetEnvironmentVariableW(L"TARNWICK_TEST_DATA", nullptr);
 }
 
